@@ -1,0 +1,85 @@
+// Arena: bump allocation from one zero-filled block (see arena.h).
+// In the AddressSanitizer build the bytes not yet handed out are poisoned,
+// and so is a small gap after each allocation.
+#include "core/arena.h"
+
+#include <cstdlib>
+
+#if defined(__SANITIZE_ADDRESS__)
+#include <sanitizer/asan_interface.h>
+#define ARENA_POISON(p, n) ASAN_POISON_MEMORY_REGION((p), (n))
+#define ARENA_UNPOISON(p, n) ASAN_UNPOISON_MEMORY_REGION((p), (n))
+#else
+#define ARENA_POISON(p, n) ((void)(p), (void)(n))
+#define ARENA_UNPOISON(p, n) ((void)(p), (void)(n))
+#endif
+
+Arena g_arena = {nullptr, nullptr, 0, 0, 0};
+
+bool arena_create(Arena& arena, int32_t size)
+{
+    if (size <= 0)
+        return false;
+    // calloc: the zero fill costs nothing until the pages are touched.
+    char* block = static_cast<char*>(std::calloc(static_cast<size_t>(size), 1));
+    if (!block)
+        return false;
+    arena.base = block;
+    arena.cursor = block;
+    arena.remaining = size;
+    arena.capacity = size;
+    arena.used = 0;
+    ARENA_POISON(block, static_cast<size_t>(size));
+    return true;
+}
+
+void* arena_alloc_aligned(Arena& arena, size_t n, size_t align)
+{
+    if (!arena.base)
+        return nullptr;
+    // Work in 64 bits: a huge request must not wrap round to a small one.
+    if (n > static_cast<size_t>(INT32_MAX))
+        return nullptr;
+    uint64_t unit = static_cast<uint64_t>(ARENA_UNIT);
+    uint64_t rounded = (static_cast<uint64_t>(n) + unit - 1) & ~(unit - 1);
+    uint64_t padding = 0;
+    if (align > unit) {
+        uintptr_t address = reinterpret_cast<uintptr_t>(arena.cursor);
+        padding = (align - (address & (align - 1))) & (align - 1);
+    }
+    uint64_t gap = n > 0 ? static_cast<uint64_t>(ARENA_REDZONE) : 0;
+    uint64_t need = padding + rounded + gap;
+    if (need > static_cast<uint64_t>(arena.remaining))
+        return nullptr;
+
+    char* result = arena.cursor + padding;
+    arena.cursor += need;
+    arena.remaining -= static_cast<int32_t>(need);
+    arena.used += static_cast<int32_t>(need);
+    ARENA_UNPOISON(result, n);
+    return result;
+}
+
+void* arena_alloc(Arena& arena, size_t n)
+{
+    return arena_alloc_aligned(arena, n, static_cast<size_t>(ARENA_UNIT));
+}
+
+bool arena_release(Arena& arena)
+{
+    if (arena.base) {
+        ARENA_UNPOISON(arena.base, static_cast<size_t>(arena.capacity));
+        std::free(arena.base);
+    }
+    arena.base = nullptr;
+    arena.cursor = nullptr;
+    arena.remaining = 0;
+    arena.capacity = 0;
+    arena.used = 0;
+    return true;
+}
+
+bool arena_active(const Arena& arena)
+{
+    return arena.base != nullptr;
+}

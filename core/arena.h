@@ -1,0 +1,52 @@
+// Arena: the one block behind global operator new. Allocation is a pointer
+// bump, nothing is freed individually, every byte handed out reads as zero,
+// and the whole block goes back to the C heap once at shutdown.
+// State: the process-wide record g_arena. The operations also work on any
+// other Arena record, which the tests use so they need not disturb the one
+// that serves operator new. Depends on the C library only.
+#pragma once
+#include <cstddef>
+#include <cstdint>
+
+struct Arena {
+    char* base;        // start of the block from the C heap
+    char* cursor;      // next free byte
+    int32_t remaining; // bytes not yet handed out
+    int32_t capacity;  // size of the block as created
+    int32_t used;      // bytes handed out so far (remaining + used = capacity)
+};
+
+// The block the demo driver creates at start-up.
+constexpr int32_t DEMO_ARENA_SIZE = 134217728;
+
+// Every size is rounded up to this unit, so each pointer handed out is
+// aligned for any fundamental type.
+constexpr int32_t ARENA_UNIT = static_cast<int32_t>(alignof(std::max_align_t));
+
+// In the sanitizer build each allocation is followed by this many poisoned
+// bytes, so an overrun inside the arena is reported like one on the heap.
+#if defined(__SANITIZE_ADDRESS__)
+constexpr int32_t ARENA_REDZONE = 16;
+#else
+constexpr int32_t ARENA_REDZONE = 0;
+#endif
+
+extern Arena g_arena;
+
+// Obtains a zero-filled block of `size` bytes. False (record unchanged) when
+// the size is not positive or the C heap refuses.
+bool arena_create(Arena& arena, int32_t size);
+// Hands out `n` bytes (rounded up to ARENA_UNIT), or null when they do not
+// fit; a request of 0 bytes returns the cursor and advances nothing.
+void* arena_alloc(Arena& arena, size_t n);
+// As arena_alloc, with the result aligned to `align` (a power of two).
+void* arena_alloc_aligned(Arena& arena, size_t n, size_t align);
+// Gives the block back and zeroes the record. Always true.
+bool arena_release(Arena& arena);
+// True between a successful create and the release.
+bool arena_active(const Arena& arena);
+
+// The process-wide forms used by the demo driver and operator new.
+inline bool arena_create(int32_t size) { return arena_create(g_arena, size); }
+inline void* arena_alloc(size_t n) { return arena_alloc(g_arena, n); }
+inline bool arena_release() { return arena_release(g_arena); }

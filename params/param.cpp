@@ -1,0 +1,151 @@
+// Parameter tree: Param values, ParamSet look-ups and assignments.
+#include "params/param.h"
+
+#include <cmath>
+#include <new>
+#include <sstream>
+
+ParamManager* g_param_root = nullptr;
+
+Param::Param(const std::string& name_)
+    : name(name_), kind(PARAM_NUMBER), text(), number(0.0f), vector{0.0f, 0.0f, 0.0f}
+{
+}
+
+void Param::SetString(const std::string& value)
+{
+    kind = PARAM_TEXT;
+    text = value;
+}
+
+void Param::SetFloat(float value)
+{
+    kind = PARAM_NUMBER;
+    number = value;
+}
+
+static std::string format_number(float value)
+{
+    std::ostringstream out;
+    out << value;
+    return out.str();
+}
+
+std::string Param::ToString() const
+{
+    switch (kind) {
+    case PARAM_NUMBER:
+        return format_number(number);
+    case PARAM_VECTOR:
+        return "(" + format_number(vector[0]) + "," + format_number(vector[1]) + "," +
+               format_number(vector[2]) + ")";
+    case PARAM_TEXT:
+    default:
+        return text;
+    }
+}
+
+int32_t Param::GetInt() const
+{
+    // A plain cast is undefined outside the int range (a scene length of
+    // 3e38 in a file), so saturate instead.
+    if (std::isnan(number))
+        return 0;
+    if (number >= 2147483648.0f)
+        return INT32_MAX;
+    if (number <= -2147483648.0f)
+        return INT32_MIN;
+    return static_cast<int32_t>(number);
+}
+
+ParamSet::ParamSet() : Param("empty") {}
+
+ParamSet::ParamSet(const std::string& name_) : Param(name_) {}
+
+Param* ParamSet::Find(const std::string& path)
+{
+    size_t dot = path.find('.');
+    if (dot != std::string::npos) {
+        ParamSet* child = GetSet(path.substr(0, dot));
+        return child ? child->Find(path.substr(dot + 1)) : nullptr;
+    }
+    for (Param* child : children)
+        if (child->HasName(path))
+            return child;
+    return nullptr;
+}
+
+ParamSet* ParamSet::GetSet(const std::string& path)
+{
+    Param* found = Find(path);
+    return found && found->IsSet() ? static_cast<ParamSet*>(found) : nullptr;
+}
+
+int32_t ParamSet::GetSetCount() const
+{
+    int32_t count = 0;
+    for (const Param* child : children)
+        if (child->IsSet())
+            ++count;
+    return count;
+}
+
+ParamSet* ParamSet::GetSetByIndex(uint32_t index)
+{
+    uint32_t seen = 0;
+    for (Param* child : children) {
+        if (!child->IsSet())
+            continue;
+        if (seen == index)
+            return static_cast<ParamSet*>(child);
+        ++seen;
+    }
+    return nullptr;
+}
+
+std::string ParamSet::GetString(const std::string& path, const std::string& fallback)
+{
+    Param* found = Find(path);
+    return found ? found->ToString() : fallback;
+}
+
+Param* ParamSet::FindOrAppend(const std::string& path)
+{
+    Param* found = Find(path);
+    if (found)
+        return found;
+    Param* created = new (std::nothrow) Param(path);
+    if (created)
+        children.push_back(created);
+    return created;
+}
+
+void ParamSet::SetString(const std::string& path, const std::string& value)
+{
+    if (Param* target = FindOrAppend(path))
+        target->SetString(value);
+}
+
+void ParamSet::SetFloat(const std::string& path, float value)
+{
+    if (Param* target = FindOrAppend(path))
+        target->SetFloat(value);
+}
+
+ParamSet* ParamSet::AddSet(const std::string& setName, bool forceNew)
+{
+    if (!forceNew) {
+        if (ParamSet* existing = GetSet(setName))
+            return existing;
+    }
+    ParamSet* created = new (std::nothrow) ParamSet(setName);
+    if (created)
+        children.push_back(created);
+    return created;
+}
+
+ParamManager::ParamManager() : ParamSet()
+{
+    g_param_root = this;
+    SetName("root");
+}

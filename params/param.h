@@ -1,0 +1,96 @@
+// Parameter tree: named sets whose leaves are named parameters holding a
+// number or a text. The three parameter files are parsed into one tree whose
+// root is the ParamManager "root"; the script builder queries it by name and
+// by dotted path. Objects live in the arena and are never freed.
+// State: g_param_root, the process-wide root written by ParamManager's
+// constructor. Depends on core/arena (through operator new) and core/log.
+#pragma once
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+enum ParamKind : int32_t {
+    PARAM_NUMBER = 0,
+    PARAM_TEXT = 1,
+    PARAM_VECTOR = 2,
+};
+
+class Param {
+public:
+    explicit Param(const std::string& name);
+
+    virtual bool IsSet() const { return false; }
+
+    std::string GetName() const { return name; }
+    bool HasName(const std::string& other) const { return name == other; }
+    void SetName(const std::string& newName) { name = newName; }
+    // Assigning one kind of value leaves the other value fields as they were.
+    void SetString(const std::string& value);
+    void SetFloat(float value);
+    // Number: default stream formatting (six significant digits); vector:
+    // "(x,y,z)"; text: unchanged.
+    std::string ToString() const;
+    // The number field truncated toward zero, whatever the kind (a text
+    // parameter reads its old number, normally 0). Saturates at the int range;
+    // NaN gives 0.
+    int32_t GetInt() const;
+
+    ParamKind GetKind() const { return kind; }
+    float GetNumber() const { return number; }
+
+protected:
+    std::string name;
+    ParamKind kind;
+    std::string text;
+    float number;
+    float vector[3];
+};
+
+class ParamSet : public Param {
+public:
+    ParamSet();
+    explicit ParamSet(const std::string& name);
+
+    bool IsSet() const override { return true; }
+
+    // "a.b.c" descends through the first child set named "a", then "b".
+    Param* Find(const std::string& path);
+    ParamSet* GetSet(const std::string& path);
+    int32_t GetSetCount() const;
+    ParamSet* GetSetByIndex(uint32_t index);
+    std::string GetString(const std::string& path, const std::string& fallback);
+
+    // Assign the parameter found at `path`, or append a new one carrying the
+    // whole name. When no parameter can be allocated nothing is assigned.
+    using Param::SetFloat;
+    using Param::SetString;
+    void SetString(const std::string& path, const std::string& value);
+    void SetFloat(const std::string& path, float value);
+    // Returns the existing first set of that name (unless forceNew) or a new
+    // appended one; null only when the arena is exhausted.
+    ParamSet* AddSet(const std::string& setName, bool forceNew);
+
+    const std::vector<Param*>& Children() const { return children; }
+
+protected:
+    // Finds `path` or appends a new parameter named `path`; null when no
+    // parameter could be allocated.
+    Param* FindOrAppend(const std::string& path);
+
+    std::vector<Param*> children;
+};
+
+class ParamManager : public ParamSet {
+public:
+    ParamManager();
+
+    // Parses a parameter file into the tree. False when it cannot be opened
+    // (nothing read, nothing printed); true once parsing has ended.
+    bool Load(const std::string& fileName);
+    // Reads lines of `file` into `set` until the set's end tag or the end of
+    // the file, with nested sets; `counter` counts lines across all levels.
+    void Parse(ParamSet* set, FILE* file, int32_t* counter, const std::string& fileName);
+};
+
+extern ParamManager* g_param_root;

@@ -1,0 +1,37 @@
+// Script interface: turns the three parameter files into the demo's script.
+// Builds the parameter tree, loads "data/init.conf", "data/demo.conf" and
+// "data/config.conf" (relative to the working directory) and resolves every
+// routine name, leaving two flat lists in the arena:
+// - the init list: routine addresses in "init1", "init2", ... order, then null;
+// - the scene word list: per played scene its start (ms), routine count n, n
+//   routines, 0 (an empty second list), the transition flag and, after a 1,
+//   the transition length and prefunc, prefunc_init, postfunc, postfunc_init;
+//   then the total length and three 0 words.
+// Each word holds either a 32-bit integer or a routine address.
+// State: g_init_list, g_scene_words, g_scene_word_count.
+// Depends on params, script/functable, core/log.
+#pragma once
+#include "script/functable.h"
+
+#include <cstdint>
+
+using ScriptWord = intptr_t;
+
+inline ScriptWord word_of(Routine routine)
+{
+    return reinterpret_cast<ScriptWord>(routine);
+}
+inline Routine routine_of(ScriptWord word)
+{
+    return reinterpret_cast<Routine>(word);
+}
+
+extern Routine* g_init_list;
+extern ScriptWord* g_scene_words;
+extern int32_t g_scene_word_count;
+
+// 1 when both lists were built, 0 after a failure (reason in the log).
+int32_t InitScriptInterface();
+// Build from the tree under g_param_root; 1 = success, 0 = failure.
+int32_t BuildInitList();
+int32_t BuildSceneList();

@@ -1,0 +1,197 @@
+// Arena: rounding, exhaustion, zero fill, no reuse, and that global operator
+// new really is served by the process-wide arena.
+#include "core/arena.h"
+
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <new>
+#include <vector>
+
+namespace {
+
+struct LocalArena {
+    Arena arena{};
+    explicit LocalArena(int32_t size) { EXPECT_TRUE(arena_create(arena, size)); }
+    ~LocalArena() { arena_release(arena); }
+};
+
+// What one allocation of `n` bytes costs: its rounded size plus the poisoned
+// gap of the sanitizer build.
+int32_t step_for(int32_t rounded)
+{
+    return rounded + ARENA_REDZONE;
+}
+
+} // namespace
+
+TEST(Arena, RoundsEveryRequestUpToTheAlignmentUnit)
+{
+    ASSERT_EQ(ARENA_UNIT, 16);
+    LocalArena a(4096);
+    char* start = a.arena.cursor;
+    char* p1 = static_cast<char*>(arena_alloc(a.arena, 1));
+    char* p2 = static_cast<char*>(arena_alloc(a.arena, 16));
+    char* p3 = static_cast<char*>(arena_alloc(a.arena, 17));
+    char* p4 = static_cast<char*>(arena_alloc(a.arena, 1));
+    EXPECT_EQ(p1, start);
+    EXPECT_EQ(p2 - p1, step_for(16));
+    EXPECT_EQ(p3 - p2, step_for(16));
+    EXPECT_EQ(p4 - p3, step_for(32));
+    EXPECT_EQ(a.arena.used, a.arena.cursor - a.arena.base);
+    EXPECT_EQ(a.arena.used + a.arena.remaining, a.arena.capacity);
+    for (char* p : {p1, p2, p3, p4})
+        EXPECT_EQ((p - a.arena.base) % ARENA_UNIT, 0);
+}
+
+TEST(Arena, ZeroByteRequestsReturnTheCursorWithoutAdvancing)
+{
+    LocalArena a(256);
+    void* first = arena_alloc(a.arena, 0);
+    void* second = arena_alloc(a.arena, 0);
+    EXPECT_EQ(first, second);
+    EXPECT_EQ(a.arena.used, 0);
+}
+
+TEST(Arena, ExactFitSucceedsAndThenEverythingFails)
+{
+    LocalArena a(256);
+    void* p = arena_alloc(a.arena, static_cast<size_t>(256 - ARENA_REDZONE));
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(a.arena.remaining, 0);
+    EXPECT_EQ(arena_alloc(a.arena, 1), nullptr);
+    EXPECT_EQ(a.arena.used, 256);
+}
+
+TEST(Arena, RefusedRequestsChangeNothing)
+{
+    LocalArena a(256);
+    ASSERT_NE(arena_alloc(a.arena, 100), nullptr);
+    Arena before = a.arena;
+    EXPECT_EQ(arena_alloc(a.arena, 1000), nullptr);
+    // Sizes beyond 32 bits must not wrap round to something small.
+    EXPECT_EQ(arena_alloc(a.arena, SIZE_MAX), nullptr);
+    EXPECT_EQ(arena_alloc(a.arena, SIZE_MAX - 7), nullptr);
+    EXPECT_EQ(arena_alloc(a.arena, size_t{1} << 32), nullptr);
+    EXPECT_EQ(a.arena.cursor, before.cursor);
+    EXPECT_EQ(a.arena.remaining, before.remaining);
+    EXPECT_EQ(a.arena.used, before.used);
+}
+
+TEST(Arena, MemoryReadsAsZeroAndIsNeverHandedOutTwice)
+{
+    LocalArena a(1 << 16);
+    std::vector<unsigned char*> blocks;
+    for (int i = 0; i < 50; ++i) {
+        auto* p = static_cast<unsigned char*>(arena_alloc(a.arena, 37));
+        ASSERT_NE(p, nullptr);
+        for (int j = 0; j < 37; ++j)
+            ASSERT_EQ(p[j], 0) << "block " << i << " byte " << j;
+        std::memset(p, 0xAB, 37);
+        for (unsigned char* q : blocks)
+            EXPECT_GE(p - q, 37);
+        blocks.push_back(p);
+    }
+}
+
+TEST(Arena, AlignedRequestsAreAligned)
+{
+    LocalArena a(4096);
+    arena_alloc(a.arena, 1);
+    auto p = reinterpret_cast<uintptr_t>(arena_alloc_aligned(a.arena, 10, 256));
+    EXPECT_EQ(p % 256, 0u);
+}
+
+TEST(Arena, CreateRefusesNonPositiveSizesAndReleaseClearsTheRecord)
+{
+    Arena arena{};
+    EXPECT_FALSE(arena_create(arena, 0));
+    EXPECT_FALSE(arena_create(arena, -5));
+    EXPECT_EQ(arena.base, nullptr);
+    EXPECT_EQ(arena_alloc(arena, 4), nullptr);
+
+    ASSERT_TRUE(arena_create(arena, 64));
+    EXPECT_EQ(arena.capacity, 64);
+    EXPECT_EQ(arena.remaining, 64);
+    EXPECT_TRUE(arena_release(arena));
+    EXPECT_EQ(arena.cursor, nullptr);
+    EXPECT_EQ(arena.remaining, 0);
+    EXPECT_EQ(arena.capacity, 0);
+    EXPECT_EQ(arena.used, 0);
+    EXPECT_FALSE(arena_active(arena));
+}
+
+// While the process-wide arena exists, every form of operator new is served
+// from it and delete never gives memory back for reuse. Nothing here may call
+// into the test framework between create and release: what it allocated then
+// would vanish with the block.
+TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
+{
+    ASSERT_FALSE(arena_active(g_arena));
+    ASSERT_TRUE(arena_create(1 << 20));
+    // Addresses are kept as integers: the pointers are only compared.
+    auto base = reinterpret_cast<uintptr_t>(g_arena.base);
+    auto end = base + static_cast<uintptr_t>(g_arena.capacity);
+
+    int* first = new int[8];
+    first[3] = 7;
+    auto firstAddress = reinterpret_cast<uintptr_t>(first);
+    delete[] first;
+    int* second = new int[8];
+    int second3 = second[3];
+    auto* aligned = new (std::align_val_t{128}) char[5];
+    auto* nothrowHuge = new (std::nothrow) char[2 << 20];
+    auto* plain = new double(1.5);
+    int32_t usedAfter = g_arena.used;
+
+    arena_release();
+
+    auto inside = [&](const void* p) {
+        auto address = reinterpret_cast<uintptr_t>(p);
+        return address >= base && address < end;
+    };
+    EXPECT_TRUE(inside(reinterpret_cast<const void*>(firstAddress)));
+    EXPECT_TRUE(inside(second));
+    EXPECT_TRUE(inside(aligned));
+    EXPECT_TRUE(inside(plain));
+    EXPECT_NE(firstAddress, reinterpret_cast<uintptr_t>(second)) << "deleted memory was handed out again";
+    EXPECT_EQ(second3, 0) << "fresh memory must read as zero";
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(aligned) % 128, 0u);
+    EXPECT_EQ(nothrowHuge, nullptr) << "nothrow new must report exhaustion with null";
+    EXPECT_GT(usedAfter, 0);
+
+    // After the release, allocation falls back to the C heap, zero-filled.
+    auto* later = new int[4];
+    EXPECT_EQ(later[2], 0);
+}
+
+// A standard container cannot check for null, so exhaustion through the plain
+// forms stops the process with a message instead of writing through null.
+TEST(ArenaDeathTest, ContainerGrowthPastTheArenaStopsWithAMessage)
+{
+    EXPECT_EXIT(
+        {
+            arena_create(1 << 16);
+            std::vector<int> grow;
+            for (int i = 0; i < 1 << 20; ++i)
+                grow.push_back(i);
+        },
+        testing::ExitedWithCode(1), "vigil: out of memory: a request of [0-9]+ bytes does not fit in the arena");
+}
+
+#if defined(__SANITIZE_ADDRESS__)
+// The gap after each allocation is poisoned, so writing one byte too far is
+// caught inside the arena as it would be on the heap.
+TEST(ArenaDeathTest, OverrunIntoTheGapIsReported)
+{
+    EXPECT_DEATH(
+        {
+            Arena arena{};
+            arena_create(arena, 1024);
+            char* p = static_cast<char*>(arena_alloc(arena, 16));
+            volatile char* q = p;
+            q[16] = 1;
+        },
+        "use-after-poison");
+}
+#endif

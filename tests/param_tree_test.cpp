@@ -1,0 +1,124 @@
+// Parameter tree: paths, duplicate names, set indexing, value kinds and the
+// text form of numbers.
+#include "params/param.h"
+
+#include <gtest/gtest.h>
+
+TEST(ParamTree, ManagerIsTheProcessRootNamedRoot)
+{
+    auto* root = new ParamManager();
+    EXPECT_EQ(g_param_root, root);
+    EXPECT_EQ(root->GetName(), "root");
+    EXPECT_TRUE(root->IsSet());
+    EXPECT_EQ(ParamSet().GetName(), "empty");
+}
+
+TEST(ParamTree, FindDescendsDottedPathsThroughTheFirstSetOfEachName)
+{
+    ParamSet root("root");
+    ParamSet* a = root.AddSet("a", false);
+    ParamSet* b = a->AddSet("b", false);
+    b->SetFloat("c", 3.0f);
+    EXPECT_EQ(root.Find("a.b.c"), b->Find("c"));
+    EXPECT_EQ(root.GetString("a.b.c", "none"), "3");
+    EXPECT_EQ(root.Find(""), nullptr);
+    EXPECT_EQ(root.Find("a.x"), nullptr);
+    EXPECT_EQ(root.Find("a."), nullptr);
+    EXPECT_EQ(root.GetString("nothing", "fallback"), "fallback");
+    EXPECT_EQ(root.GetSet("a.b.c"), nullptr) << "a parameter is not a set";
+    EXPECT_EQ(root.GetSet("a.b"), b);
+    EXPECT_EQ(root.Find("A"), nullptr) << "names are case-sensitive";
+
+    // The first child named "p" is a plain parameter, so p.x is not reachable
+    // even though a later child "p" is a set holding x.
+    ParamSet shadow("s");
+    shadow.SetFloat("p", 1.0f);
+    shadow.AddSet("p", true)->SetFloat("x", 2.0f);
+    EXPECT_EQ(shadow.Find("p.x"), nullptr);
+}
+
+TEST(ParamTree, SameNamedSetsAreAllCountedAndIndexedWhileLookupsFindTheFirst)
+{
+    ParamSet root("root");
+    root.SetFloat("p", 1.0f);
+    ParamSet* s1 = root.AddSet("s", true);
+    root.SetFloat("q", 2.0f);
+    ParamSet* s2 = root.AddSet("s", true);
+    EXPECT_NE(s1, s2);
+    EXPECT_EQ(root.GetSet("s"), s1);
+    EXPECT_EQ(root.AddSet("s", false), s1) << "without forceNew the existing set is returned";
+    EXPECT_EQ(root.GetSetCount(), 2);
+    EXPECT_EQ(root.GetSetByIndex(0), s1);
+    EXPECT_EQ(root.GetSetByIndex(1), s2);
+    EXPECT_EQ(root.GetSetByIndex(2), nullptr);
+    EXPECT_EQ(root.GetSetByIndex(0xFFFFFFFFu), nullptr);
+}
+
+TEST(ParamTree, AssigningOneKindKeepsTheOtherValue)
+{
+    ParamSet set("scene");
+    set.SetFloat("time_length", 5000.0f);
+    set.SetString("time_length", "x");
+    Param* p = set.Find("time_length");
+    ASSERT_NE(p, nullptr);
+    EXPECT_EQ(p->GetKind(), PARAM_TEXT);
+    EXPECT_EQ(p->ToString(), "x");
+    EXPECT_EQ(p->GetInt(), 5000);
+    EXPECT_EQ(set.Children().size(), 1u) << "reassignment must not append";
+}
+
+TEST(ParamTree, DottedNamesThatDoNotResolveLandInThisSetUnderTheWholeName)
+{
+    ParamSet root("root");
+    ParamSet* child = root.AddSet("child", false);
+    child->SetFloat("v", 1.0f);
+    root.SetFloat("child.v", 4.0f);
+    EXPECT_EQ(child->Find("v")->GetInt(), 4) << "a path that resolves is updated in place";
+
+    root.SetFloat("missing.v", 7.0f);
+    root.SetFloat("child.w", 8.0f);
+    ASSERT_EQ(root.Children().size(), 3u);
+    EXPECT_EQ(root.Children()[1]->GetName(), "missing.v");
+    EXPECT_EQ(root.Children()[2]->GetName(), "child.w");
+    EXPECT_EQ(child->Children().size(), 1u);
+    EXPECT_EQ(root.Find("missing.v"), nullptr) << "the dotted name is read as a path";
+}
+
+TEST(ParamTree, AssigningASetsOwnNameSetsItsValueAndKeepsItASet)
+{
+    ParamSet root("root");
+    ParamSet* set = root.AddSet("routine", false);
+    set->SetString("func", "black");
+    root.SetFloat("routine", 12.0f);
+    EXPECT_TRUE(root.Find("routine")->IsSet());
+    EXPECT_EQ(root.GetSetCount(), 1);
+    EXPECT_EQ(root.Children().size(), 1u);
+    EXPECT_EQ(set->ToString(), "12");
+    EXPECT_EQ(set->GetString("func", ""), "black");
+}
+
+TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)
+{
+    Param p("n");
+    struct Case {
+        float value;
+        const char* text;
+        int32_t integer;
+    } cases[] = {
+        {5000.0f, "5000", 5000},   {0.25f, "0.25", 0},        {2.999f, "2.999", 2},
+        {-0.5f, "-0.5", 0},        {-2.5f, "-2.5", -2},        {1234567.0f, "1.23457e+06", 1234567},
+        {999.9f, "999.9", 999},    {0.0f, "0", 0},
+    };
+    for (const Case& c : cases) {
+        p.SetFloat(c.value);
+        EXPECT_EQ(p.ToString(), c.text) << c.value;
+        EXPECT_EQ(p.GetInt(), c.integer) << c.value;
+    }
+    // Outside the int range the conversion saturates instead of being undefined.
+    p.SetFloat(3e38f);
+    EXPECT_EQ(p.GetInt(), INT32_MAX);
+    p.SetFloat(-3e38f);
+    EXPECT_EQ(p.GetInt(), INT32_MIN);
+    EXPECT_EQ(Param("fresh").ToString(), "0");
+    EXPECT_EQ(Param("fresh").GetKind(), PARAM_NUMBER);
+}
