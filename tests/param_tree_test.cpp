@@ -2,6 +2,8 @@
 // text form of numbers.
 #include "params/param.h"
 
+#include "core/arena.h"
+
 #include <gtest/gtest.h>
 
 TEST(ParamTree, ManagerIsTheProcessRootNamedRoot)
@@ -121,4 +123,30 @@ TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)
     EXPECT_EQ(p.GetInt(), INT32_MIN);
     EXPECT_EQ(Param("fresh").ToString(), "0");
     EXPECT_EQ(Param("fresh").GetKind(), PARAM_NUMBER);
+}
+
+// With the arena exhausted no parameter or set can be created: the setters
+// assign nothing and no null child is stored.
+TEST(ParamTree, ExhaustedArenaStoresNoNullChild)
+{
+    ParamSet set("s");
+    set.SetFloat("kept", 1.0f);
+    set.AddSet("first", true);
+
+    // Too small for any Param; short names need no allocation of their own.
+    ASSERT_TRUE(arena_create(ARENA_UNIT));
+    ParamSet* added = set.AddSet("second", true);
+    set.SetFloat("x", 2.0f);
+    set.SetString("kept", "text"); // an existing parameter still takes a value
+    size_t children = set.Children().size();
+    int32_t remaining = g_arena.remaining;
+    arena_release();
+
+    EXPECT_EQ(added, nullptr);
+    EXPECT_EQ(children, 2u);
+    EXPECT_EQ(remaining, ARENA_UNIT) << "nothing fitted, so nothing was handed out";
+    EXPECT_EQ(set.Find("x"), nullptr);
+    EXPECT_EQ(set.GetString("kept", ""), "text");
+    for (Param* child : set.Children())
+        EXPECT_NE(child, nullptr);
 }

@@ -2,6 +2,8 @@
 #include "script/script_interface.h"
 #include "script/timeline.h"
 
+#include "core/arena.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -119,4 +121,24 @@ TEST(Timeline, NothingBuiltGivesNull)
     g_init_list = nullptr;
     EXPECT_EQ(script_init(), nullptr);
     EXPECT_EQ(script_init_init(), nullptr);
+}
+
+// With the arena exhausted, the conversions report failure instead of writing
+// through a null block. No test-framework call may run while the tiny arena
+// serves operator new.
+TEST(Timeline, ExhaustedArenaGivesNullNotAWriteThroughNull)
+{
+    ScriptWord r0 = word_of(R(0));
+    std::vector<ScriptWord> words{0, 1, r0, 0, 0, 100, 0, 0, 0};
+    Routine list[] = {R(0), nullptr};
+    g_scene_words = words.data();
+    g_init_list = list;
+
+    ASSERT_TRUE(arena_create(ARENA_UNIT + ARENA_REDZONE));
+    SceneRecord* records = script_init();
+    InitList* init = script_init_init();
+    arena_release();
+
+    EXPECT_EQ(records, nullptr);
+    EXPECT_EQ(init, nullptr);
 }
