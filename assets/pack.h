@@ -1,0 +1,34 @@
+// Resource pack: the "PKCP" archive read in place. A four-byte magic, an
+// entry count, 136-byte directory entries {offset, size, 128-byte name}, then
+// the files' bytes. Files are found by base name, ignoring case and any
+// directory part. Where the pack's length is known, an entry whose data lies
+// outside the pack is never returned.
+#pragma once
+#include "assets/reader.h"
+
+#include <cstdint>
+
+struct PackEntry {
+    uint32_t offset; // from the pack's first byte
+    uint32_t size;
+    char name[128];  // zero-terminated; may hold a path with \ or / separators
+};
+static_assert(sizeof(PackEntry) == 136);
+
+struct ResourcePack {
+    const uint8_t* data; // the pack's first byte
+    uint32_t length;     // the pack's length, or LENGTH_UNKNOWN
+};
+
+// Null when the block does not start with "PKCP" (or cannot be allocated).
+ResourcePack* ResourcePack_Open(const void* data, uint32_t length = LENGTH_UNKNOWN);
+// 1 when the pack starts with "PKCP", else 0.
+int32_t ResourcePack_CheckHeader(const ResourcePack* pack);
+// The first entry whose base name equals name's base name, ignoring ASCII
+// case, or null.
+const PackEntry* ResourcePack_FindEntry(const ResourcePack* pack, const char* name);
+const uint8_t* ResourcePack_GetData(const ResourcePack* pack, const char* name);
+uint32_t ResourcePack_GetSize(const ResourcePack* pack, const char* name);
+// The part of `path` after its last \ or /, not counting a separator in the
+// first position; the path itself when there is none.
+const char* GetBaseName(const char* path);
