@@ -2,6 +2,7 @@
 // one RGBA TiledTexture.
 #include "assets/image.h"
 
+#include <cstddef>
 #include <new>
 
 TiledTexture* LoadTexture(const void* colour, uint32_t colourLength, const void* alpha, uint32_t alphaLength,
