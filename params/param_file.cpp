@@ -6,6 +6,7 @@
 #include "params/param.h"
 
 #include "core/log.h"
+#include "params/location.h"
 
 #include <sstream>
 
@@ -67,7 +68,7 @@ std::string first_word(const std::string& text)
     return word;
 }
 
-void assign_parameter(ParamSet* set, const std::string& line)
+void assign_parameter(ParamSet* set, const std::string& line, const std::string& fileName, int32_t lineNumber)
 {
     size_t equals = line.find('=');
     std::string name = first_word(line.substr(0, equals));
@@ -80,6 +81,8 @@ void assign_parameter(ParamSet* set, const std::string& line)
         set->SetFloat(name, number);
     else
         set->SetString(name, value);
+    if (location_tracking_enabled())
+        location_record(set->Find(name), fileName, lineNumber);
 }
 
 } // namespace
@@ -107,9 +110,11 @@ void ParamManager::Parse(ParamSet* set, FILE* file, int32_t* counter, const std:
     std::vector<ParamSet*> levels{set};
     auto end_level = [&]() {
         ParamSet* closing = levels.back();
-        if (!closing->HasName("root"))
+        if (!closing->HasName("root")) {
+            DiagSubject subject(closing); // points at the line that opened it
             diag_log("ParamManager: Warning: Expected an end set tag but didn't find one for set %s of %s\n",
                      closing->GetName().c_str(), fileName.c_str());
+        }
         levels.pop_back();
     };
 
@@ -121,6 +126,7 @@ void ParamManager::Parse(ParamSet* set, FILE* file, int32_t* counter, const std:
             continue;
         }
         ++*counter;
+        g_parse_position = {fileName.c_str(), *counter};
         reduce_line(line);
         if (line.empty())
             continue;
@@ -143,8 +149,10 @@ void ParamManager::Parse(ParamSet* set, FILE* file, int32_t* counter, const std:
             if (!child) {
                 diag_log("ParamManager: Error: Out of memory in set %s on line %i of %s\n",
                          current->GetName().c_str(), *counter, fileName.c_str());
+                g_parse_position = {nullptr, 0};
                 return;
             }
+            location_record(child, fileName, *counter);
             levels.push_back(child);
             continue;
         }
@@ -153,6 +161,7 @@ void ParamManager::Parse(ParamSet* set, FILE* file, int32_t* counter, const std:
                      current->GetName().c_str(), *counter, fileName.c_str());
             continue;
         }
-        assign_parameter(current, line);
+        assign_parameter(current, line, fileName, *counter);
     }
+    g_parse_position = {nullptr, 0};
 }

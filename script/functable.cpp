@@ -3,6 +3,7 @@
 #include "script/functable.h"
 
 #include "core/log.h"
+#include "params/location.h"
 #include "params/param.h"
 
 #include <cstring>
@@ -47,12 +48,14 @@ Routine FuncTable_GetFunc(ParamSet* set, const char* key, bool optional)
     if (!param) {
         if (optional)
             return nullptr;
+        DiagSubject subject(set);
         diag_log("Error: No function parameter '%s' was found!\n", key);
         return routine_error();
     }
     std::string name = param->ToString();
     Routine routine = FuncTable_Find(name.c_str());
     if (!routine) {
+        DiagSubject subject(param);
         diag_log("Error: Couldn't find function %s in function table!\n", name.c_str());
         return routine_error();
     }

@@ -3,6 +3,7 @@
 #include "script/script_interface.h"
 
 #include "core/log.h"
+#include "params/location.h"
 #include "params/param.h"
 
 #include <cstring>
@@ -71,12 +72,14 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
 {
     Param* nameParam = entry->Find("scene_name");
     if (!nameParam) {
+        DiagSubject subject(entry);
         diag_log("Error: Couldn't find scene_name tag in order %i!\n", orderIndex);
         return 0;
     }
     std::string sceneName = nameParam->ToString();
     ParamSet* definition = scenes ? scenes->GetSet(sceneName) : nullptr;
     if (!definition) {
+        DiagSubject subject(nameParam);
         diag_log("Error: Couldn't find scene %s in scene list!\n", sceneName.c_str());
         return 0;
     }
@@ -86,6 +89,7 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
             ++routineCount;
     Param* length = definition->Find("time_length");
     if (!length) {
+        DiagSubject subject(definition);
         diag_log("Error: Couldn't find time_length tag in scene %s!\n", sceneName.c_str());
         return 0;
     }
@@ -95,6 +99,7 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
         if (!child->IsSet())
             continue;
         if (!child->HasName("routine")) {
+            DiagSubject subject(child);
             diag_log("Error: Number of actual routines does not match number of specified routines in "
                      "scene '%s'!\n",
                      sceneName.c_str());
@@ -122,6 +127,7 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
             postfuncInit == routine_error())
             return 0;
         if (!transitionLength) {
+            DiagSubject subject(transition);
             std::string transitionName = transition->GetString("func", "");
             diag_log("Error: Found transition set in order %i with transition '%s' but no transition time "
                      "length specified!\n",
@@ -139,6 +145,7 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
     // Starts are 32-bit milliseconds; a timeline that leaves that range (a
     // huge or very negative length in the file) would wrap into nonsense.
     if (start > INT32_MAX || start < INT32_MIN) {
+        DiagSubject subject(length);
         diag_log("Error: Scene %s in order %i ends outside the timeline's range of milliseconds!\n",
                  sceneName.c_str(), orderIndex);
         return 0;
@@ -172,6 +179,7 @@ int32_t BuildSceneList()
             entries.push_back(set);
     }
     if (!entries.empty() && !scenes) {
+        DiagSubject subject(order);
         diag_log("Error: Couldn't find the scenes set!\n");
         return 0;
     }

@@ -1,0 +1,164 @@
+// The demo driver: everything from the arena's creation to shutdown.
+#include "core/driver.h"
+
+#include "core/arena.h"
+#include "core/clock.h"
+#include "core/frame_loop.h"
+#include "core/init_runner.h"
+#include "core/keys.h"
+#include "core/music.h"
+#include "platform/dialog.h"
+#include "platform/gl.h"
+#include "platform/window.h"
+#include "script/script_interface.h"
+#include "script/timeline.h"
+
+#include <cstdio>
+
+namespace {
+
+constexpr int32_t PICTURE_WIDTH = 1024;
+constexpr int32_t PICTURE_HEIGHT = 640;
+constexpr int32_t LETTERBOX_HEIGHT = 768;
+
+// Opens the window in one of its three configurations; true for the
+// letterbox. Only the result of set_fullscreen decides.
+bool open_window(bool fullscreen)
+{
+    create_gl_window(PICTURE_WIDTH, PICTURE_HEIGHT, 32);
+    if (!fullscreen)
+        return false;
+    if (set_fullscreen(true))
+        return false;
+    destroy_gl_window();
+    create_gl_window(PICTURE_WIDTH, LETTERBOX_HEIGHT, 32);
+    if (set_fullscreen(true))
+        return true;
+    destroy_gl_window();
+    create_gl_window(PICTURE_WIDTH, PICTURE_HEIGHT, 32);
+    return false;
+}
+
+// The paced, presented frame loop around the shared frame step.
+void play(bool letterbox)
+{
+    FrameLoop loop{};
+    loop.letterbox = letterbox;
+    frame_loop_start(loop, g_pacing.T);
+    while (!g_quit) {
+        g_pacing.frameStart = clock_now();
+        glDrawBuffer(GL_BACK);
+        if (frame_advance(loop, g_pacing.T, &music_time_ms) == FrameResult::Ended)
+            break;
+        glFinish();
+        pump_messages();
+        g_pacing.afterPump = clock_now();
+        pacing_wait();
+        g_pacing.afterWait = clock_now();
+        swap_buffers();
+        g_pacing.previousAfterSwap = g_pacing.afterSwap;
+        g_pacing.afterSwap = clock_now();
+        pacing_update();
+    }
+}
+
+// Returns the exit status.
+int DemoDriver()
+{
+    if (!arena_create(DEMO_ARENA_SIZE)) {
+        std::fputs("vigil: cannot reserve the 128 MiB arena\n", stderr);
+        return 1;
+    }
+    if (!InitScriptInterface()) {
+        show_error("InitScriptInterface failed", nullptr);
+        return 1;
+    }
+    InitList* initList = script_init_init();
+    g_timeline = initList ? script_init() : nullptr;
+    if (!initList || !g_timeline) {
+        arena_release();
+        show_error("script_init_init/script_init failed", nullptr);
+        return 1;
+    }
+
+    Answer answer = ask_yes_no("Fullscreen?", nullptr);
+    if (answer == Answer::CannotAsk) {
+        arena_release();
+        return 1;
+    }
+    bool letterbox = open_window(answer == Answer::Yes);
+    glViewport(0, 0, PICTURE_WIDTH, letterbox ? LETTERBOX_HEIGHT : PICTURE_HEIGHT);
+
+    if (initList->count > 0) {
+        int32_t lastInit = 0;
+        for (;;) {
+            if (g_quit) {
+                arena_release();
+                destroy_gl_window();
+                return 0;
+            }
+            glDrawBuffer(GL_BACK);
+            if (letterbox)
+                glViewport(0, 64, PICTURE_WIDTH, PICTURE_HEIGHT);
+            int32_t done = run_next_init(initList);
+            if (done == -1) {
+                destroy_gl_window();
+                arena_release();
+                char text[64];
+                std::snprintf(text, sizeof text, "Init routine %d failed\n", lastInit);
+                show_error(text, nullptr);
+                return 1;
+            }
+            if (letterbox)
+                draw_letterbox_bars();
+            glFlush();
+            swap_buffers();
+            bool finished = done == initList->count;
+            pump_messages();
+            lastInit = done;
+            if (finished)
+                break;
+        }
+    }
+    if (g_quit) {
+        arena_release();
+        destroy_gl_window();
+        return 0;
+    }
+
+    int status = 0;
+    music_play();
+    // A script without music_init never opens the stream, whose position
+    // would then never leave 0: end with a message instead of waiting for ever.
+    if (!music_is_open()) {
+        std::fputs("vigil: the script does not open the music (no init routine \"music_init\")\n", stderr);
+        status = 1;
+    } else {
+        while (music_time_ms() == 0 && !g_quit) {
+            sleep_us(1000);
+            pump_messages();
+        }
+        clock_reset_origin();
+        pacing_init();
+        if (!g_quit)
+            play(letterbox);
+    }
+    music_close();
+    arena_release();
+    destroy_gl_window();
+    return status;
+}
+
+} // namespace
+
+int run_player()
+{
+    if (!register_window_class())
+        return 1;
+    sort_key_table();
+    clock_init();
+    int status = DemoDriver();
+    clock_shutdown();
+    unregister_window_class();
+    return status;
+}

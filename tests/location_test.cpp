@@ -1,0 +1,76 @@
+// Script diagnostics point at the file and line they are about.
+#include "params/location.h"
+#include "params/param.h"
+#include "script/script_interface.h"
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+struct Located {
+    std::string text;
+    std::string where;
+};
+
+void locate(const char* text, void* user)
+{
+    SourceLocation at = diagnostic_location();
+    std::string where = at.file ? std::string(at.file) + ":" + std::to_string(at.line) : "";
+    static_cast<std::vector<Located>*>(user)->push_back({text, where});
+}
+
+std::vector<Located> check(const std::string& init, const std::string& demo)
+{
+    ScratchDir dir;
+    dir.write("data/init.conf", init);
+    dir.write("data/demo.conf", demo);
+    std::vector<Located> lines;
+    location_tracking(true);
+    LogSink previous = diag_set_sink(&locate, &lines);
+    InitScriptInterface();
+    diag_set_sink(previous, nullptr);
+    location_tracking(false);
+    return lines;
+}
+
+} // namespace
+
+TEST(Locations, ParserAndBuilderMessagesPointAtTheirLines)
+{
+    std::vector<Located> lines = check("<init1>\nfunc = no_such_init\n</init1>\n", "");
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].where, "data/init.conf:2");
+
+    lines = check("", "<scenes>\n"                          // 1
+                      "<a>\n"                               // 2
+                      "time_length = 100\n"                 // 3
+                      "oops\n"                              // 4: malformed
+                      "<routine>\nfunc = black\n</routine>\n" // 5-7
+                      "</a>\n"                              // 8
+                      "</scenes>\n"                         // 9
+                      "<order>\n"                           // 10
+                      "<scene>\n"                           // 11
+                      "scene_name = missing\n"              // 12
+                      "</scene>\n"                          // 13
+                      "</order>\n"                          // 14
+                      "<open>\n");                          // 15: never closed
+    ASSERT_EQ(lines.size(), 3u);
+    EXPECT_EQ(lines[0].where, "data/demo.conf:4");
+    EXPECT_EQ(lines[1].text, "ParamManager: Warning: Expected an end set tag but didn't find one for set open of "
+                             "data/demo.conf\n");
+    EXPECT_EQ(lines[1].where, "data/demo.conf:15");
+    EXPECT_EQ(lines[2].text, "Error: Couldn't find scene missing in scene list!\n");
+    EXPECT_EQ(lines[2].where, "data/demo.conf:12");
+}
+
+TEST(Locations, NothingIsRecordedWhileTrackingIsOff)
+{
+    ScratchDir dir;
+    dir.write("data/demo.conf", "<order>\n<scene>\n</scene>\n</order>\n");
+    LogCapture log;
+    EXPECT_EQ(InitScriptInterface(), 0);
+    EXPECT_EQ(location_of(g_param_root->GetSet("order")).file, nullptr);
+    EXPECT_EQ(g_diag_subject, nullptr);
+    EXPECT_EQ(g_parse_position.file, nullptr);
+}
