@@ -1,1 +1,286 @@
-// placeholder: filled in by the assets work
+// DecodeImage and DecodeAlphaImage: JPEG files through libjpeg-turbo and GIF
+// files through giflib, both read straight from the given bytes. The format
+// is told by the first bytes; anything else is refused.
+//
+// Every failure gives null and leaves the outputs alone: unknown formats,
+// pictures libjpeg-turbo cannot turn into RGB (12-bit, CMYK), damaged or
+// truncated files, absurd sizes, and a result that does not fit in memory.
+// The result comes from global operator new (the arena); the libraries'
+// own working memory comes from the C heap and is given back before return.
+#include "assets/image.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio> // jpeglib.h needs FILE and size_t declared first
+#include <cstring>
+#include <new>
+
+#include <gif_lib.h>
+#include <jpeglib.h>
+#include <jerror.h> // warning codes; after jpeglib.h, which it needs
+
+// giflib 4 left interlaced images in file row order after DGifSlurp; the GIF
+// decoder below relies on giflib 5, whose DGifSlurp stores rows top to bottom.
+static_assert(GIFLIB_MAJOR >= 5, "giflib 5 or later is required");
+
+namespace {
+
+// Sides beyond this are refused before anything large is allocated; the
+// demo's pictures are at most a few thousand pixels wide.
+constexpr uint32_t MAX_SIDE = 16384;
+
+// Working memory libjpeg-turbo may use for one picture (a progressive file
+// keeps all its coefficients); beyond it decoding fails instead of growing.
+constexpr long JPEG_MEMORY_LIMIT = 512L * 1024 * 1024;
+
+enum class Output { Rgba, Green };
+
+size_t pixel_count(uint32_t width, uint32_t height)
+{
+    return static_cast<size_t>(width) * static_cast<size_t>(height);
+}
+
+// The result array: RGBA pixels or one green byte per pixel.
+uint8_t* allocate_result(Output output, uint32_t width, uint32_t height)
+{
+    size_t bytes = pixel_count(width, height) * (output == Output::Rgba ? 4 : 1);
+    return new (std::nothrow) uint8_t[bytes];
+}
+
+// ---------------------------------------------------------------- JPEG ----
+
+// libjpeg reports a fatal error through error_exit, which must not return;
+// the default one calls exit(). This one jumps back into decode_jpeg.
+struct JpegErrors {
+    jpeg_error_mgr pub; // first, so the library's pointer is also ours
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void jpeg_fail(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
+}
+
+// Warnings that mean the entropy-coded data is missing or damaged. On them
+// libjpeg goes on with invented data (a truncated file ends in grey rows), so
+// they are failures here: a broken picture must not pass for a good one.
+// Other warnings (an unknown JFIF version, stray bytes between segments, a
+// bad ICC chunk) leave the pixels intact and are ignored.
+bool damages_pixels(int code)
+{
+    switch (code) {
+    case JWRN_JPEG_EOF:          // premature end of the file
+    case JWRN_HIT_MARKER:        // a marker inside the scan data
+    case JWRN_MUST_RESYNC:       // restart markers out of order
+    case JWRN_HUFF_BAD_CODE:     // invalid Huffman code
+    case JWRN_ARITH_BAD_CODE:    // invalid arithmetic code
+    case JWRN_BOGUS_PROGRESSION: // progressive scans that do not fit together
+        return true;
+    default:
+        return false;
+    }
+}
+
+void jpeg_message(j_common_ptr cinfo, int level)
+{
+    if (level < 0) {
+        cinfo->err->num_warnings++;
+        if (damages_pixels(cinfo->err->msg_code))
+            jpeg_fail(cinfo);
+    }
+    // Trace messages (level >= 0) are never printed.
+}
+
+void jpeg_silent(j_common_ptr) {}
+
+// No C++ object with a destructor may live in this function: a libjpeg error
+// leaves it through longjmp.
+uint8_t* decode_jpeg(const uint8_t* data, uint32_t length, Output output, int32_t* width, int32_t* height)
+{
+    jpeg_decompress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof cinfo); // jpeg_destroy is safe even if create fails
+    JpegErrors errors;
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = jpeg_fail;
+    errors.pub.emit_message = jpeg_message;
+    errors.pub.output_message = jpeg_silent;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_decompress(&cinfo);
+        return nullptr;
+    }
+
+    jpeg_create_decompress(&cinfo);
+    cinfo.mem->max_memory_to_use = JPEG_MEMORY_LIMIT;
+    jpeg_mem_src(&cinfo, data, length);
+    jpeg_read_header(&cinfo, TRUE);
+    if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > MAX_SIDE ||
+        cinfo.image_height > MAX_SIDE) {
+        jpeg_destroy_decompress(&cinfo);
+        return nullptr;
+    }
+    // Grey, YCbCr and RGB files all come out as RGBA with alpha 255; other
+    // colour spaces make jpeg_start_decompress fail.
+    cinfo.out_color_space = JCS_EXT_RGBA;
+    jpeg_start_decompress(&cinfo);
+
+    const uint32_t w = cinfo.output_width;
+    const uint32_t h = cinfo.output_height;
+    uint8_t* result = allocate_result(output, w, h);
+    if (!result) {
+        jpeg_destroy_decompress(&cinfo);
+        return nullptr;
+    }
+    // For the green bytes each row is decoded into a row from libjpeg's pool,
+    // which jpeg_destroy_decompress frees whichever way this function ends.
+    JSAMPARRAY scratch = nullptr;
+    if (output == Output::Green)
+        scratch = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, w * 4, 1);
+
+    while (cinfo.output_scanline < h) {
+        const size_t y = cinfo.output_scanline;
+        if (output == Output::Rgba) {
+            JSAMPROW row = result + y * w * 4;
+            jpeg_read_scanlines(&cinfo, &row, 1);
+        } else {
+            jpeg_read_scanlines(&cinfo, scratch, 1);
+            uint8_t* values = result + y * w;
+            for (uint32_t x = 0; x < w; ++x)
+                values[x] = scratch[0][x * 4 + 1];
+        }
+    }
+    // Reads on to the end-of-image marker, so a file cut after its last scan
+    // row still reports its missing end.
+    jpeg_finish_decompress(&cinfo);
+    jpeg_destroy_decompress(&cinfo);
+    *width = static_cast<int32_t>(w);
+    *height = static_cast<int32_t>(h);
+    return result;
+}
+
+// ----------------------------------------------------------------- GIF ----
+
+struct GifSource {
+    const uint8_t* data;
+    size_t length;
+    size_t offset;
+};
+
+// giflib's input callback: copies at most what is left of the bytes; a short
+// count makes giflib report the file as truncated.
+int gif_read(GifFileType* gif, GifByteType* buffer, int count)
+{
+    GifSource* source = static_cast<GifSource*>(gif->UserData);
+    if (count <= 0)
+        return 0;
+    size_t left = source->length - source->offset;
+    size_t n = static_cast<size_t>(count) < left ? static_cast<size_t>(count) : left;
+    std::memcpy(buffer, source->data + source->offset, n);
+    source->offset += n;
+    return static_cast<int>(n);
+}
+
+// The first image of the file drawn on its logical screen, which starts
+// black. Pixels of the transparent index, indices the colour map lacks and
+// screen areas the image leaves uncovered all stay black. The image's own
+// colour map wins over the global one; a file with neither is refused.
+uint8_t* compose_gif(GifFileType* gif, Output output)
+{
+    const SavedImage& image = gif->SavedImages[0];
+    const GifImageDesc& desc = image.ImageDesc;
+    const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+    if (!map || !map->Colors || !image.RasterBits)
+        return nullptr;
+
+    GraphicsControlBlock control;
+    control.TransparentColor = NO_TRANSPARENT_COLOR;
+    if (DGifSavedExtensionToGCB(gif, 0, &control) != GIF_OK)
+        control.TransparentColor = NO_TRANSPARENT_COLOR;
+
+    const uint32_t screenWidth = static_cast<uint32_t>(gif->SWidth);
+    const uint32_t screenHeight = static_cast<uint32_t>(gif->SHeight);
+    uint8_t* result = allocate_result(output, screenWidth, screenHeight);
+    if (!result)
+        return nullptr;
+    const size_t count = pixel_count(screenWidth, screenHeight);
+    if (output == Output::Rgba) {
+        for (size_t i = 0; i < count; ++i) {
+            uint8_t* p = result + i * 4;
+            p[0] = p[1] = p[2] = 0;
+            p[3] = 255;
+        }
+    } else {
+        std::memset(result, 0, count);
+    }
+
+    // giflib keeps the descriptor's fields as read: offsets and sizes of
+    // 0..65535, so these sums cannot overflow.
+    const long left = desc.Left;
+    const long top = desc.Top;
+    for (long iy = 0; iy < desc.Height && top + iy < static_cast<long>(screenHeight); ++iy) {
+        const GifByteType* row = image.RasterBits + static_cast<size_t>(iy) * static_cast<size_t>(desc.Width);
+        const size_t screenRow = static_cast<size_t>(top + iy) * screenWidth;
+        for (long ix = 0; ix < desc.Width && left + ix < static_cast<long>(screenWidth); ++ix) {
+            const int index = row[ix];
+            if (index == control.TransparentColor || index >= map->ColorCount)
+                continue;
+            const GifColorType& colour = map->Colors[index];
+            const size_t i = screenRow + static_cast<size_t>(left + ix);
+            if (output == Output::Rgba) {
+                result[i * 4 + 0] = colour.Red;
+                result[i * 4 + 1] = colour.Green;
+                result[i * 4 + 2] = colour.Blue;
+            } else {
+                result[i] = colour.Green;
+            }
+        }
+    }
+    return result;
+}
+
+uint8_t* decode_gif(const uint8_t* data, uint32_t length, Output output, int32_t* width, int32_t* height)
+{
+    GifSource source{data, length, 0};
+    int error = 0;
+    GifFileType* gif = DGifOpen(&source, gif_read, &error);
+    if (!gif)
+        return nullptr;
+    uint8_t* result = nullptr;
+    // DGifOpen has read the screen descriptor: refuse absurd screens before
+    // DGifSlurp decodes anything. DGifSlurp reads every image, and fails on
+    // damaged or truncated data anywhere in the file; interlaced images come
+    // out of it with their rows already in top-to-bottom order.
+    const bool screenOk = gif->SWidth > 0 && gif->SHeight > 0 && static_cast<uint32_t>(gif->SWidth) <= MAX_SIDE &&
+                          static_cast<uint32_t>(gif->SHeight) <= MAX_SIDE;
+    if (screenOk && DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0)
+        result = compose_gif(gif, output);
+    if (result) {
+        *width = gif->SWidth;
+        *height = gif->SHeight;
+    }
+    DGifCloseFile(gif, &error);
+    return result;
+}
+
+uint8_t* decode(const void* data, uint32_t length, Output output, int32_t* width, int32_t* height)
+{
+    if (!data || !width || !height)
+        return nullptr;
+    const uint8_t* bytes = static_cast<const uint8_t*>(data);
+    if (length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8)
+        return decode_jpeg(bytes, length, output, width, height);
+    if (length >= 6 && (std::memcmp(bytes, "GIF87a", 6) == 0 || std::memcmp(bytes, "GIF89a", 6) == 0))
+        return decode_gif(bytes, length, output, width, height);
+    return nullptr;
+}
+
+} // namespace
+
+uint8_t* DecodeImage(const void* data, uint32_t length, int32_t* width, int32_t* height)
+{
+    return decode(data, length, Output::Rgba, width, height);
+}
+
+uint8_t* DecodeAlphaImage(const void* data, uint32_t length, int32_t* width, int32_t* height)
+{
+    return decode(data, length, Output::Green, width, height);
+}

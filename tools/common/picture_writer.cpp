@@ -1,1 +1,254 @@
-// placeholder: filled in by the assets work
+// Picture writers: JPEG (libjpeg-turbo), GIF (giflib), PNG (libpng), into
+// byte vectors. See picture_writer.h.
+#include "tools/common/picture_writer.h"
+
+#include <csetjmp>
+#include <cstddef>
+#include <cstdio> // jpeglib.h needs FILE and size_t declared first
+#include <cstring>
+
+#include <gif_lib.h>
+#include <jpeglib.h>
+#include <png.h>
+
+namespace {
+
+// ---------------------------------------------------------------- JPEG ----
+
+// A libjpeg error jumps back into encode_jpeg instead of calling exit().
+struct JpegErrors {
+    jpeg_error_mgr pub; // first, so the library's pointer is also ours
+    std::jmp_buf jump;
+};
+
+[[noreturn]] void jpeg_fail(j_common_ptr cinfo)
+{
+    std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
+}
+
+void jpeg_silent(j_common_ptr) {}
+
+// Destination manager that appends the compressed bytes to a vector through
+// a fixed buffer, so nothing the library allocates outlives a failure.
+struct VectorDestination {
+    jpeg_destination_mgr pub; // first, see JpegErrors
+    std::vector<uint8_t>* out;
+    JOCTET buffer[4096];
+};
+
+VectorDestination* destination_of(j_compress_ptr cinfo)
+{
+    return reinterpret_cast<VectorDestination*>(cinfo->dest);
+}
+
+void destination_init(j_compress_ptr cinfo)
+{
+    VectorDestination* d = destination_of(cinfo);
+    d->pub.next_output_byte = d->buffer;
+    d->pub.free_in_buffer = sizeof d->buffer;
+}
+
+boolean destination_empty(j_compress_ptr cinfo)
+{
+    VectorDestination* d = destination_of(cinfo);
+    d->out->insert(d->out->end(), d->buffer, d->buffer + sizeof d->buffer);
+    d->pub.next_output_byte = d->buffer;
+    d->pub.free_in_buffer = sizeof d->buffer;
+    return TRUE;
+}
+
+void destination_term(j_compress_ptr cinfo)
+{
+    VectorDestination* d = destination_of(cinfo);
+    d->out->insert(d->out->end(), d->buffer, d->buffer + (sizeof d->buffer - d->pub.free_in_buffer));
+}
+
+// Separate from encode_jpeg so that no object with a destructor lives in the
+// frame a libjpeg error leaves through longjmp.
+bool compress_jpeg(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int height, int components,
+                   int quality, bool progressive)
+{
+    jpeg_compress_struct cinfo;
+    std::memset(&cinfo, 0, sizeof cinfo);
+    JpegErrors errors;
+    cinfo.err = jpeg_std_error(&errors.pub);
+    errors.pub.error_exit = jpeg_fail;
+    errors.pub.output_message = jpeg_silent;
+    VectorDestination destination;
+    destination.pub.init_destination = destination_init;
+    destination.pub.empty_output_buffer = destination_empty;
+    destination.pub.term_destination = destination_term;
+    destination.out = &out;
+    if (setjmp(errors.jump)) {
+        jpeg_destroy_compress(&cinfo);
+        return false;
+    }
+    jpeg_create_compress(&cinfo);
+    cinfo.dest = &destination.pub;
+    cinfo.image_width = static_cast<JDIMENSION>(width);
+    cinfo.image_height = static_cast<JDIMENSION>(height);
+    cinfo.input_components = components;
+    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    jpeg_set_defaults(&cinfo);
+    jpeg_set_quality(&cinfo, quality, TRUE);
+    if (progressive)
+        jpeg_simple_progression(&cinfo);
+    jpeg_start_compress(&cinfo, TRUE);
+    const size_t stride = static_cast<size_t>(width) * static_cast<size_t>(components);
+    while (cinfo.next_scanline < cinfo.image_height) {
+        // libjpeg only reads the rows it is given, despite the non-const type.
+        JSAMPROW row = const_cast<JSAMPROW>(pixels + cinfo.next_scanline * stride);
+        jpeg_write_scanlines(&cinfo, &row, 1);
+    }
+    jpeg_finish_compress(&cinfo);
+    jpeg_destroy_compress(&cinfo);
+    return true;
+}
+
+// ----------------------------------------------------------------- GIF ----
+
+int gif_write(GifFileType* gif, const GifByteType* bytes, int count)
+{
+    std::vector<uint8_t>* out = static_cast<std::vector<uint8_t>*>(gif->UserData);
+    if (count > 0)
+        out->insert(out->end(), bytes, bytes + count);
+    return count;
+}
+
+bool valid_gif(const GifPicture& p)
+{
+    const size_t entries = p.palette.size() / 3;
+    return p.screenWidth > 0 && p.screenWidth <= 65535 && p.screenHeight > 0 && p.screenHeight <= 65535 &&
+           p.left >= 0 && p.top >= 0 && p.width > 0 && p.height > 0 && p.left + p.width <= 65535 &&
+           p.top + p.height <= 65535 &&
+           p.indices.size() == static_cast<size_t>(p.width) * static_cast<size_t>(p.height) &&
+           p.palette.size() % 3 == 0 && entries >= 1 && entries <= 256 && p.transparentIndex >= -1 &&
+           p.transparentIndex <= 255 && (p.gif89 || p.transparentIndex < 0);
+}
+
+// The palette as a giflib colour map padded with black to a power of two.
+ColorMapObject* make_map(const std::vector<uint8_t>& palette)
+{
+    const int entries = static_cast<int>(palette.size() / 3);
+    int size = 2;
+    while (size < entries)
+        size *= 2;
+    GifColorType colours[256] = {};
+    for (int i = 0; i < entries; ++i)
+        colours[i] = GifColorType{palette[i * 3], palette[i * 3 + 1], palette[i * 3 + 2]};
+    return GifMakeMapObject(size, colours);
+}
+
+bool put_gif(GifFileType* gif, const GifPicture& p, ColorMapObject* map)
+{
+    EGifSetGifVersion(gif, p.gif89);
+    if (EGifPutScreenDesc(gif, p.screenWidth, p.screenHeight, map->BitsPerPixel, 0,
+                          p.localPalette ? nullptr : map) != GIF_OK)
+        return false;
+    if (p.transparentIndex >= 0) {
+        GraphicsControlBlock control{DISPOSAL_UNSPECIFIED, false, 0, p.transparentIndex};
+        GifByteType extension[4];
+        size_t length = EGifGCBToExtension(&control, extension);
+        if (EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, static_cast<int>(length), extension) != GIF_OK)
+            return false;
+    }
+    if (EGifPutImageDesc(gif, p.left, p.top, p.width, p.height, p.interlaced, p.localPalette ? map : nullptr) !=
+        GIF_OK)
+        return false;
+    // Interlaced files hold every 8th row from row 0, then every 8th from
+    // row 4, every 4th from row 2 and every 2nd from row 1; giflib writes
+    // lines in the order it gets them. EGifPutLine masks the line in place,
+    // hence the copy.
+    static const int kStart[4] = {0, 4, 2, 1};
+    static const int kStep[4] = {8, 8, 4, 2};
+    std::vector<GifPixelType> line(static_cast<size_t>(p.width));
+    const int passes = p.interlaced ? 4 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        const int start = p.interlaced ? kStart[pass] : 0;
+        const int step = p.interlaced ? kStep[pass] : 1;
+        for (int y = start; y < p.height; y += step) {
+            std::memcpy(line.data(), p.indices.data() + static_cast<size_t>(y) * line.size(), line.size());
+            if (EGifPutLine(gif, line.data(), p.width) != GIF_OK)
+                return false;
+        }
+    }
+    return true;
+}
+
+// ----------------------------------------------------------------- PNG ----
+
+bool valid_size(int width, int height)
+{
+    return width > 0 && height > 0 && width <= 65535 && height <= 65535;
+}
+
+} // namespace
+
+bool encode_jpeg(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int height, int components,
+                 int quality, bool progressive)
+{
+    out.clear();
+    if (!pixels || !valid_size(width, height) || (components != 1 && components != 3) || quality < 1 ||
+        quality > 100)
+        return false;
+    if (!compress_jpeg(out, pixels, width, height, components, quality, progressive)) {
+        out.clear();
+        return false;
+    }
+    return true;
+}
+
+bool encode_gif(std::vector<uint8_t>& out, const GifPicture& picture)
+{
+    out.clear();
+    if (!valid_gif(picture))
+        return false;
+    ColorMapObject* map = make_map(picture.palette);
+    if (!map)
+        return false;
+    int error = 0;
+    GifFileType* gif = EGifOpen(&out, gif_write, &error);
+    bool ok = gif && put_gif(gif, picture, map);
+    // Closing writes the trailer and frees the file's state either way.
+    if (gif && EGifCloseFile(gif, &error) != GIF_OK)
+        ok = false;
+    GifFreeMapObject(map);
+    if (!ok)
+        out.clear();
+    return ok;
+}
+
+bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int height, int channels)
+{
+    out.clear();
+    if (!pixels || !valid_size(width, height) || (channels != 1 && channels != 3 && channels != 4))
+        return false;
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    image.width = static_cast<png_uint_32>(width);
+    image.height = static_cast<png_uint_32>(height);
+    image.format = channels == 1 ? PNG_FORMAT_GRAY : channels == 3 ? PNG_FORMAT_RGB : PNG_FORMAT_RGBA;
+    // The first call measures, the second writes.
+    png_alloc_size_t size = 0;
+    if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, nullptr) || size == 0)
+        return false;
+    out.resize(size);
+    if (!png_image_write_to_memory(&image, out.data(), &size, 0, pixels, 0, nullptr)) {
+        out.clear();
+        return false;
+    }
+    out.resize(size);
+    return true;
+}
+
+bool write_file(const std::string& path, const std::vector<uint8_t>& bytes)
+{
+    std::FILE* file = std::fopen(path.c_str(), "wb");
+    if (!file)
+        return false;
+    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
+    if (std::fclose(file) != 0)
+        ok = false;
+    return ok;
+}

@@ -1,0 +1,41 @@
+// Picture writers for the tools and the tests: JPEG through libjpeg-turbo,
+// GIF through giflib and PNG through libpng, each into a byte vector, and a
+// helper that saves such a vector as a file. Pixels are given top row first,
+// 8 bits per sample. Every function returns false on bad arguments or a
+// library failure (leaving `out` empty) and never ends the process.
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// `components`: 1 (grey) or 3 (red, green, blue). `quality`: 1..100.
+// Colour files use the library's default 2x2 chroma subsampling. A
+// progressive file holds the same coefficients as the baseline file of the
+// same quality, so both decode to the same pixels.
+bool encode_jpeg(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int height, int components,
+                 int quality, bool progressive);
+
+// One image on a logical screen, as the GIF writer takes it.
+struct GifPicture {
+    int screenWidth = 0;
+    int screenHeight = 0;
+    int left = 0; // image rectangle on the screen; it may reach past the
+    int top = 0;  // screen's edge, which decoders clip
+    int width = 0;
+    int height = 0;
+    std::vector<uint8_t> indices; // width * height colour indices, top row first
+    std::vector<uint8_t> palette; // red, green, blue per entry: 1..256 entries,
+                                  // padded with black to a power of two (at least 2)
+    int transparentIndex = -1;    // -1: none; else written in a graphics control extension
+    bool interlaced = false;      // rows stored in the four-pass interlace order
+    bool localPalette = false;    // palette after the image descriptor instead of the screen's
+    bool gif89 = true;            // "GIF89a", or "GIF87a" (which cannot have a transparent index)
+};
+
+bool encode_gif(std::vector<uint8_t>& out, const GifPicture& picture);
+
+// `channels`: 1 (grey), 3 (RGB) or 4 (RGBA).
+bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int height, int channels);
+
+// Writes `bytes` to `path`, replacing the file; false if any step fails.
+bool write_file(const std::string& path, const std::vector<uint8_t>& bytes);
