@@ -1,1 +1,145 @@
-// placeholder: filled in by the assets work
+// Resource pack: look-ups by base name in a "PKCP" archive read in place.
+// No state of its own; each look-up walks the directory again.
+//
+// The directory is read with memcpy, never through a PackEntry pointer, since
+// the pack may sit at any address (an embedded blob, or one file inside
+// another): a misaligned 32-bit load would be undefined. Where the pack's
+// length is known, the directory must lie within it and an entry whose data
+// does not is skipped as if it were not there.
+#include "assets/pack.h"
+
+#include <bit>
+#include <cstddef>
+#include <cstring>
+#include <new>
+
+// Entries handed out in place are read with the host's byte order.
+static_assert(std::endian::native == std::endian::little, "the pack format is little-endian");
+
+namespace {
+
+constexpr uint32_t PACK_HEADER_SIZE = 8;
+constexpr uint32_t PACK_ENTRY_SIZE = sizeof(PackEntry);
+constexpr uint32_t PACK_NAME_SIZE = sizeof(PackEntry::name);
+
+uint32_t read_u32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+char ascii_lower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool equal_ignoring_ascii_case(const char* a, const char* b)
+{
+    for (;; ++a, ++b) {
+        if (ascii_lower(*a) != ascii_lower(*b))
+            return false;
+        if (!*a)
+            return true;
+    }
+}
+
+// Where in the pack entry `index` starts.
+const uint8_t* entry_bytes(const ResourcePack* pack, uint32_t index)
+{
+    return pack->data + PACK_HEADER_SIZE + static_cast<size_t>(index) * PACK_ENTRY_SIZE;
+}
+
+// The index of the first usable entry whose base name matches `name`'s, or -1.
+int64_t find_index(const ResourcePack* pack, const char* name)
+{
+    if (!name || !ResourcePack_CheckHeader(pack))
+        return -1;
+    const char* key = GetBaseName(name);
+    uint32_t count = read_u32(pack->data + 4);
+    bool bounded = pack->length != LENGTH_UNKNOWN;
+    if (bounded && PACK_HEADER_SIZE + static_cast<uint64_t>(count) * PACK_ENTRY_SIZE > pack->length)
+        return -1;
+    for (uint32_t i = 0; i < count; ++i) {
+        const uint8_t* entry = entry_bytes(pack, i);
+        if (bounded) {
+            uint64_t end = static_cast<uint64_t>(read_u32(entry)) + read_u32(entry + 4);
+            if (end > pack->length)
+                continue;
+        }
+        // A name that fills all 128 bytes has no terminator of its own.
+        char entryName[PACK_NAME_SIZE + 1];
+        std::memcpy(entryName, entry + 8, PACK_NAME_SIZE);
+        entryName[PACK_NAME_SIZE] = '\0';
+        if (equal_ignoring_ascii_case(GetBaseName(entryName), key))
+            return i;
+    }
+    return -1;
+}
+
+} // namespace
+
+ResourcePack* ResourcePack_Open(const void* data, uint32_t length)
+{
+    ResourcePack* pack = new (std::nothrow) ResourcePack();
+    if (!pack)
+        return nullptr;
+    pack->data = static_cast<const uint8_t*>(data);
+    pack->length = length;
+    return ResourcePack_CheckHeader(pack) ? pack : nullptr;
+}
+
+int32_t ResourcePack_CheckHeader(const ResourcePack* pack)
+{
+    if (!pack || !pack->data)
+        return 0;
+    if (pack->length != LENGTH_UNKNOWN && pack->length < PACK_HEADER_SIZE)
+        return 0;
+    return std::memcmp(pack->data, "PKCP", 4) == 0 ? 1 : 0;
+}
+
+const PackEntry* ResourcePack_FindEntry(const ResourcePack* pack, const char* name)
+{
+    int64_t index = find_index(pack, name);
+    if (index < 0)
+        return nullptr;
+    const uint8_t* entry = entry_bytes(pack, static_cast<uint32_t>(index));
+    // The entry itself when it is aligned for a PackEntry; otherwise a copy
+    // in the arena, which is as long-lived as the pack.
+    if (reinterpret_cast<uintptr_t>(entry) % alignof(PackEntry) == 0)
+        return reinterpret_cast<const PackEntry*>(entry);
+    PackEntry* copy = new (std::nothrow) PackEntry();
+    if (!copy)
+        return nullptr;
+    std::memcpy(copy, entry, sizeof(PackEntry));
+    return copy;
+}
+
+const uint8_t* ResourcePack_GetData(const ResourcePack* pack, const char* name)
+{
+    int64_t index = find_index(pack, name);
+    if (index < 0)
+        return nullptr;
+    return pack->data + read_u32(entry_bytes(pack, static_cast<uint32_t>(index)));
+}
+
+uint32_t ResourcePack_GetSize(const ResourcePack* pack, const char* name)
+{
+    int64_t index = find_index(pack, name);
+    if (index < 0)
+        return 0;
+    return read_u32(entry_bytes(pack, static_cast<uint32_t>(index)) + 4);
+}
+
+const char* GetBaseName(const char* path)
+{
+    if (!path)
+        return nullptr;
+    size_t n = std::strlen(path);
+    // The first character is never taken as a separator, so "\name" keeps
+    // its backslash; an empty or one-character path is its own base name.
+    for (size_t i = n; i-- > 1;) {
+        if (path[i] == '\\' || path[i] == '/')
+            return path + i + 1;
+    }
+    return path;
+}

@@ -11,7 +11,8 @@
 struct PackEntry {
     uint32_t offset; // from the pack's first byte
     uint32_t size;
-    char name[128];  // zero-terminated; may hold a path with \ or / separators
+    char name[128];  // zero-terminated unless it fills all 128 bytes; may hold
+                     // a path with \ or / separators
 };
 static_assert(sizeof(PackEntry) == 136);
 
@@ -25,7 +26,8 @@ ResourcePack* ResourcePack_Open(const void* data, uint32_t length = LENGTH_UNKNO
 // 1 when the pack starts with "PKCP", else 0.
 int32_t ResourcePack_CheckHeader(const ResourcePack* pack);
 // The first entry whose base name equals name's base name, ignoring ASCII
-// case, or null.
+// case, or null. The entry in place when the pack is 4-byte aligned, else a
+// copy of it in the arena (which lives as long as the pack).
 const PackEntry* ResourcePack_FindEntry(const ResourcePack* pack, const char* name);
 const uint8_t* ResourcePack_GetData(const ResourcePack* pack, const char* name);
 uint32_t ResourcePack_GetSize(const ResourcePack* pack, const char* name);

@@ -1,1 +1,177 @@
-// placeholder: filled in by the assets work
+// Resource pack: base names, look-ups in any case behind any directory, the
+// first of duplicates, entries and directories outside a known length, names
+// without terminator, misaligned and corrupted packs.
+#include "assets/pack.h"
+#include "tools/common/asset_writers.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> bytes(const std::string& text)
+{
+    return {text.begin(), text.end()};
+}
+
+// Directory at 8, four entries of 136 bytes; the files follow from 552.
+std::vector<uint8_t> test_pack()
+{
+    std::vector<uint8_t> pack;
+    EXPECT_TRUE(write_pack({{"mess.ms3d", bytes("model bytes")},
+                            {"..\\..\\..\\3d\\particles.tga", bytes("texture")},
+                            {"textures/dup.txt", bytes("first")},
+                            {"dup.txt", bytes("second")}},
+                           &pack));
+    return pack;
+}
+constexpr uint32_t FILES_START = 8 + 4 * 136;
+
+// Sets field 0 (offset) or 4 (size) of directory entry `index`.
+void set_entry(std::vector<uint8_t>& pack, uint32_t index, uint32_t field, uint32_t value)
+{
+    for (uint32_t i = 0; i < 4; ++i)
+        pack[8 + 136 * index + field + i] = static_cast<uint8_t>(value >> (8 * i));
+}
+
+} // namespace
+
+TEST(GetBaseName, TakesThePartAfterTheLastSeparatorButNeverTheFirstCharacter)
+{
+    const char* path = "..\\..\\..\\3d\\particles.tga";
+    EXPECT_EQ(GetBaseName(path), path + 12);
+    EXPECT_STREQ(GetBaseName("a/b\\c/name.txt"), "name.txt");
+    EXPECT_STREQ(GetBaseName("name.txt"), "name.txt");
+    EXPECT_STREQ(GetBaseName("\\name.txt"), "\\name.txt");
+    EXPECT_STREQ(GetBaseName("/"), "/");
+    EXPECT_STREQ(GetBaseName("x"), "x");
+    EXPECT_STREQ(GetBaseName("dir/"), "");
+    EXPECT_STREQ(GetBaseName(""), "");
+}
+
+TEST(ResourcePack, FindsTheFirstEntryOfABaseNameInAnyCaseBehindAnyDirectory)
+{
+    std::vector<uint8_t> data = test_pack();
+    const uint8_t* texture = data.data() + FILES_START + 11;
+    for (uint32_t length : {LENGTH_UNKNOWN, static_cast<uint32_t>(data.size())}) {
+        ResourcePack* pack = ResourcePack_Open(data.data(), length);
+        ASSERT_NE(pack, nullptr);
+        EXPECT_EQ(ResourcePack_GetData(pack, "mess.ms3d"), data.data() + FILES_START);
+        EXPECT_EQ(ResourcePack_GetSize(pack, "MESS.MS3D"), 11u);
+        for (const char* name : {"particles.tga", "PARTICLES.TGA", "PaRtIcLeS.tGa", "..\\..\\..\\3d\\particles.tga",
+                                 "c:/some/where/Particles.tga", "other\\dir/particles.TGA"}) {
+            EXPECT_EQ(ResourcePack_GetData(pack, name), texture) << name;
+            EXPECT_EQ(ResourcePack_GetSize(pack, name), 7u) << name;
+            EXPECT_EQ(reinterpret_cast<const uint8_t*>(ResourcePack_FindEntry(pack, name)), data.data() + 8 + 136);
+        }
+        EXPECT_EQ(ResourcePack_GetData(pack, "x/DUP.txt"), texture + 7);
+        // A separator in the first position belongs to the base name.
+        for (const char* name : {"\\particles.tga", "nothing.tga", "particles", "particles.tga.bak"}) {
+            EXPECT_EQ(ResourcePack_FindEntry(pack, name), nullptr) << name;
+            EXPECT_EQ(ResourcePack_GetData(pack, name), nullptr) << name;
+            EXPECT_EQ(ResourcePack_GetSize(pack, name), 0u) << name;
+        }
+    }
+
+    data[3] = 'Q';
+    EXPECT_EQ(ResourcePack_Open(data.data()), nullptr);
+    ResourcePack withoutMagic{data.data(), LENGTH_UNKNOWN};
+    EXPECT_EQ(ResourcePack_CheckHeader(&withoutMagic), 0);
+    EXPECT_EQ(ResourcePack_GetData(&withoutMagic, "mess.ms3d"), nullptr);
+    EXPECT_EQ(ResourcePack_Open("PKC", 3), nullptr);
+
+    std::string error;
+    EXPECT_FALSE(write_pack({{std::string(129, 'n'), {}}}, &data, &error));
+    EXPECT_NE(error.find("longer than 128 bytes"), std::string::npos);
+}
+
+TEST(ResourcePack, EntriesAndDirectoriesOutsideAKnownLengthAreNotReturned)
+{
+    const std::vector<uint8_t> good = test_pack();
+    const uint32_t length = static_cast<uint32_t>(good.size());
+    struct Case {
+        const char* what;
+        uint32_t field, value;
+    } const cases[] = {{"size past the end", 4, 0xCCCCCCCCu},
+                       {"size one past the end", 4, length - FILES_START + 1},
+                       {"offset past the end", 0, length + 1},
+                       {"offset + size past 32 bits", 0, 0xFFFFFFF8u}};
+    for (const Case& c : cases) {
+        std::vector<uint8_t> data = good;
+        set_entry(data, 0, c.field, c.value);
+        ResourcePack bounded{data.data(), length};
+        EXPECT_EQ(ResourcePack_FindEntry(&bounded, "mess.ms3d"), nullptr) << c.what;
+        EXPECT_EQ(ResourcePack_GetSize(&bounded, "mess.ms3d"), 0u) << c.what;
+        EXPECT_NE(ResourcePack_GetData(&bounded, "particles.tga"), nullptr) << c.what;
+        // Without a length the entry is trusted.
+        ResourcePack trusted{data.data(), LENGTH_UNKNOWN};
+        EXPECT_NE(ResourcePack_GetData(&trusted, "mess.ms3d"), nullptr) << c.what;
+    }
+
+    // An empty entry at the very end lies inside; an unusable entry is passed
+    // over, so a later one of the same name is found.
+    std::vector<uint8_t> data = good;
+    set_entry(data, 0, 0, length);
+    set_entry(data, 0, 4, 0);
+    set_entry(data, 2, 4, 0xFFFFFFFFu);
+    ResourcePack bounded{data.data(), length};
+    EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), data.data() + length);
+    EXPECT_EQ(ResourcePack_GetSize(&bounded, "dup.txt"), 6u);
+
+    // A directory that runs past the pack finds nothing, not even entries
+    // that lie inside.
+    data = good;
+    data[4] = 5;
+    bounded = {data.data(), length};
+    EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), nullptr);
+    bounded = {good.data(), FILES_START - 1};
+    EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), nullptr);
+}
+
+TEST(ResourcePack, NamesFilling128BytesAndMisalignedPacksAreReadSafely)
+{
+    const std::string longName = std::string(124, 'n') + ".bin";
+    std::vector<uint8_t> data;
+    ASSERT_TRUE(write_pack({{longName, bytes("long")}, {"after.bin", bytes("x")}}, &data));
+    // One byte into an exactly sized block: nothing may be read past its end
+    // or through a misaligned pointer.
+    uint8_t* block = static_cast<uint8_t*>(std::malloc(data.size() + 1));
+    std::memcpy(block + 1, data.data(), data.size());
+    ResourcePack* pack = ResourcePack_Open(block + 1, static_cast<uint32_t>(data.size()));
+    ASSERT_NE(pack, nullptr);
+    EXPECT_EQ(ResourcePack_GetSize(pack, ("dir\\" + longName).c_str()), 4u);
+    const PackEntry* entry = ResourcePack_FindEntry(pack, "after.bin");
+    ASSERT_NE(entry, nullptr);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(entry) % alignof(PackEntry), 0u);
+    EXPECT_EQ(entry->offset, 8u + 2 * 136 + 4);
+    EXPECT_EQ(entry->size, 1u);
+    EXPECT_STREQ(entry->name, "after.bin");
+    std::free(block);
+}
+
+TEST(ResourcePack, CorruptedPacksNeverPointOutsideTheirLength)
+{
+    const std::vector<uint8_t> good = test_pack();
+    auto check = [&](const std::vector<uint8_t>& data, size_t length) {
+        uint8_t* block = static_cast<uint8_t*>(std::malloc(length ? length : 1));
+        std::memcpy(block, data.data(), length);
+        ResourcePack pack{block, static_cast<uint32_t>(length)};
+        for (const char* name : {"mess.ms3d", "particles.tga", "dup.txt"}) {
+            if (const uint8_t* file = ResourcePack_GetData(&pack, name)) {
+                EXPECT_LE(static_cast<uint64_t>(file - block) + ResourcePack_GetSize(&pack, name), length);
+            }
+        }
+        std::free(block);
+    };
+    for (size_t length = 0; length < good.size(); ++length)
+        check(good, length);
+    for (size_t bit = 0; bit < good.size() * 8; ++bit) {
+        std::vector<uint8_t> changed = good;
+        changed[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
+        check(changed, changed.size());
+    }
+}
