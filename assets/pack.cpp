@@ -49,23 +49,26 @@ const uint8_t* entry_bytes(const ResourcePack* pack, uint32_t index)
     return pack->data + PACK_HEADER_SIZE + static_cast<size_t>(index) * PACK_ENTRY_SIZE;
 }
 
+// Whether entry `index`'s data lies within the pack (always, when the pack's
+// length is unknown).
+bool entry_inside(const ResourcePack* pack, uint32_t index)
+{
+    const uint8_t* entry = entry_bytes(pack, index);
+    uint64_t end = static_cast<uint64_t>(read_u32(entry)) + read_u32(entry + 4);
+    return pack->length == LENGTH_UNKNOWN || end <= pack->length;
+}
+
 // The index of the first usable entry whose base name matches `name`'s, or -1.
 int64_t find_index(const ResourcePack* pack, const char* name)
 {
-    if (!name || !ResourcePack_CheckHeader(pack))
+    if (!name)
         return -1;
     const char* key = GetBaseName(name);
-    uint32_t count = read_u32(pack->data + 4);
-    bool bounded = pack->length != LENGTH_UNKNOWN;
-    if (bounded && PACK_HEADER_SIZE + static_cast<uint64_t>(count) * PACK_ENTRY_SIZE > pack->length)
-        return -1;
+    uint32_t count = ResourcePack_EntryCount(pack);
     for (uint32_t i = 0; i < count; ++i) {
+        if (!entry_inside(pack, i))
+            continue;
         const uint8_t* entry = entry_bytes(pack, i);
-        if (bounded) {
-            uint64_t end = static_cast<uint64_t>(read_u32(entry)) + read_u32(entry + 4);
-            if (end > pack->length)
-                continue;
-        }
         // A name that fills all 128 bytes has no terminator of its own.
         char entryName[PACK_NAME_SIZE + 1];
         std::memcpy(entryName, entry + 8, PACK_NAME_SIZE);
@@ -95,6 +98,25 @@ int32_t ResourcePack_CheckHeader(const ResourcePack* pack)
     if (pack->length != LENGTH_UNKNOWN && pack->length < PACK_HEADER_SIZE)
         return 0;
     return std::memcmp(pack->data, "PKCP", 4) == 0 ? 1 : 0;
+}
+
+uint32_t ResourcePack_EntryCount(const ResourcePack* pack)
+{
+    if (!ResourcePack_CheckHeader(pack))
+        return 0;
+    uint32_t count = read_u32(pack->data + 4);
+    if (pack->length != LENGTH_UNKNOWN && PACK_HEADER_SIZE + static_cast<uint64_t>(count) * PACK_ENTRY_SIZE > pack->length)
+        return 0;
+    return count;
+}
+
+bool ResourcePack_EntryAt(const ResourcePack* pack, uint32_t index, PackEntry* entry)
+{
+    std::memset(entry, 0, sizeof *entry);
+    if (index >= ResourcePack_EntryCount(pack))
+        return false;
+    std::memcpy(entry, entry_bytes(pack, index), sizeof *entry);
+    return entry_inside(pack, index);
 }
 
 const PackEntry* ResourcePack_FindEntry(const ResourcePack* pack, const char* name)

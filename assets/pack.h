@@ -31,6 +31,13 @@ int32_t ResourcePack_CheckHeader(const ResourcePack* pack);
 const PackEntry* ResourcePack_FindEntry(const ResourcePack* pack, const char* name);
 const uint8_t* ResourcePack_GetData(const ResourcePack* pack, const char* name);
 uint32_t ResourcePack_GetSize(const ResourcePack* pack, const char* name);
+// Entries in the directory; 0 when there is no magic or, with a known
+// length, the directory does not fit in the pack.
+uint32_t ResourcePack_EntryCount(const ResourcePack* pack);
+// Copies entry `index` (of ResourcePack_EntryCount); true when its data lies
+// within the pack, false when it does not (look-ups skip such entries) or
+// the index is out of range (the copy is then zeroed).
+bool ResourcePack_EntryAt(const ResourcePack* pack, uint32_t index, PackEntry* entry);
 // The part of `path` after its last \ or /, not counting a separator in the
 // first position; the path itself when there is none.
 const char* GetBaseName(const char* path);

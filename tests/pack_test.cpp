@@ -105,6 +105,9 @@ TEST(ResourcePack, EntriesAndDirectoriesOutsideAKnownLengthAreNotReturned)
         set_entry(data, 0, c.field, c.value);
         ResourcePack bounded{data.data(), length};
         EXPECT_EQ(ResourcePack_FindEntry(&bounded, "mess.ms3d"), nullptr) << c.what;
+        PackEntry listed;
+        EXPECT_FALSE(ResourcePack_EntryAt(&bounded, 0, &listed)) << c.what;
+        EXPECT_STREQ(listed.name, "mess.ms3d") << "listing still shows the entry";
         EXPECT_EQ(ResourcePack_GetSize(&bounded, "mess.ms3d"), 0u) << c.what;
         EXPECT_NE(ResourcePack_GetData(&bounded, "particles.tga"), nullptr) << c.what;
         // Without a length the entry is trusted.
@@ -128,6 +131,13 @@ TEST(ResourcePack, EntriesAndDirectoriesOutsideAKnownLengthAreNotReturned)
     data[4] = 5;
     bounded = {data.data(), length};
     EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), nullptr);
+    EXPECT_EQ(ResourcePack_EntryCount(&bounded), 0u);
+    ResourcePack whole{good.data(), length};
+    PackEntry entry;
+    EXPECT_EQ(ResourcePack_EntryCount(&whole), 4u);
+    EXPECT_TRUE(ResourcePack_EntryAt(&whole, 1, &entry));
+    EXPECT_STREQ(entry.name, "..\\..\\..\\3d\\particles.tga");
+    EXPECT_FALSE(ResourcePack_EntryAt(&whole, 4, &entry));
     bounded = {good.data(), FILES_START - 1};
     EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), nullptr);
 }

@@ -6,6 +6,7 @@
 #include "assets/tga.h"
 #include "tests/gl/gl_fixture.h"
 #include "tools/common/asset_writers.h"
+#include "tools/common/picture_writer.h"
 
 #include <string>
 #include <vector>
@@ -206,4 +207,30 @@ TEST_F(ModelDraw, GroupsDrawTheirTrianglesInIndexOrderAndNothingElse)
     std::vector<uint8_t> screen = read_screen();
     for (size_t i = 0; i < screen.size(); i += 4)
         ASSERT_EQ(screen[i] + screen[i + 1] + screen[i + 2], 0) << "pixel " << i / 4;
+}
+
+// A texture named ".jpg" in any case goes through the JPEG loader.
+TEST_F(ModelDraw, JpegTexturesLoadWhateverTheCaseOfTheirExtension)
+{
+    std::vector<uint8_t> orange(16 * 16 * 3);
+    for (size_t i = 0; i < orange.size(); i += 3) {
+        orange[i] = 240;
+        orange[i + 1] = 140;
+        orange[i + 2] = 20;
+    }
+    std::vector<uint8_t> jpeg;
+    ASSERT_TRUE(encode_jpeg(jpeg, orange.data(), 16, 16, 3, 95, false));
+    Ms3dModelRecords records;
+    add_square(records, 100, 100, 0.5f);
+    records.materials = {material(0, "textures\\Photo.Jpg")};
+    records.groups = {{0, "photo", {0, 1}, 0}};
+    std::vector<uint8_t> pack;
+    ASSERT_TRUE(write_pack({{"scene.ms3d", write_ms3d(records)}, {"photo.JPG", jpeg}}, &pack));
+    Model model;
+    ASSERT_TRUE(model.Load(pack.data(), "scene.ms3d", static_cast<uint32_t>(pack.size())));
+    TiledTexture* texture = model.materials[0].textureHandle;
+    ASSERT_NE(texture, nullptr);
+    EXPECT_EQ(texture->width, 16);
+    model.Draw();
+    EXPECT_TRUE(near(pixel(130, 130), {240, 140, 20, 255}, 6));
 }

@@ -1,0 +1,280 @@
+// vigil-assets: the authors' tool for the demo's files. It decodes, inspects
+// and builds them with the very decoders the demo uses, allocating from the
+// same arena, so what it writes is what the demo would upload.
+#include "assets/embedded.h"
+#include "assets/image.h"
+#include "assets/model.h"
+#include "assets/pack.h"
+#include "assets/tga.h"
+#include "core/arena.h"
+#include "core/log.h"
+#include "platform/headless_gl.h"
+#include "tools/common/asset_writers.h"
+#include "tools/common/picture_writer.h"
+
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace {
+
+const char* const USAGE =
+    "usage: vigil-assets decode FILE OUT.png [--alpha]   colour (or alpha) decode of a JPEG or GIF\n"
+    "       vigil-assets tga FILE OUT.png                decode of a TGA file\n"
+    "       vigil-assets pack list PACK                  the entries of a resource pack\n"
+    "       vigil-assets pack extract PACK NAME OUT      one entry, found as the demo finds it\n"
+    "       vigil-assets pack build OUT NAME=FILE...     a new pack of those files\n"
+    "       vigil-assets model info FILE [NAME]          an MS3D model (bare, or NAME in a pack)\n"
+    "       vigil-assets list                            the files embedded in the demo\n";
+
+int usage(const char* problem)
+{
+    std::fprintf(stderr, "vigil-assets: %s\n%s", problem, USAGE);
+    return 2;
+}
+
+int fail(const std::string& message)
+{
+    std::fprintf(stderr, "vigil-assets: %s\n", message.c_str());
+    return 1;
+}
+
+// The decoders' own messages ("LoadTGA: ...") go to standard error.
+void print_diagnostic(const char* text, void*)
+{
+    std::fputs(text, stderr);
+}
+
+bool read_file(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    return !in.bad();
+}
+
+bool save_png(const std::string& path, const uint8_t* pixels, int width, int height, int channels)
+{
+    std::vector<uint8_t> png;
+    return encode_png(png, pixels, width, height, channels) && write_file(path, png);
+}
+
+const char* kind_of(const uint8_t* data, uint32_t length)
+{
+    if (length >= 3 && data[0] == 0xFF && data[1] == 0xD8 && data[2] == 0xFF)
+        return "JPEG";
+    if (length >= 6 && (std::memcmp(data, "GIF87a", 6) == 0 || std::memcmp(data, "GIF89a", 6) == 0))
+        return "GIF";
+    if (length >= 4 && std::memcmp(data, "PKCP", 4) == 0)
+        return "pack";
+    if (length >= 3 && (std::memcmp(data, "ID3", 3) == 0 || (data[0] == 0xFF && (data[1] & 0xE0) == 0xE0)))
+        return "MP3";
+    return "other";
+}
+
+int decode(int argc, char** argv)
+{
+    if (argc < 4 || argc > 5 || (argc == 5 && std::strcmp(argv[4], "--alpha") != 0))
+        return usage("decode takes FILE OUT.png [--alpha]");
+    bool alpha = argc == 5;
+    std::vector<uint8_t> bytes;
+    if (!read_file(argv[2], bytes))
+        return fail(std::string("cannot read ") + argv[2]);
+    int32_t width = 0, height = 0;
+    uint8_t* pixels = alpha ? DecodeAlphaImage(bytes.data(), static_cast<uint32_t>(bytes.size()), &width, &height)
+                            : DecodeImage(bytes.data(), static_cast<uint32_t>(bytes.size()), &width, &height);
+    if (!pixels)
+        return fail(std::string(argv[2]) +
+                    ": the demo cannot decode this file (it takes complete JPEG and GIF files only)");
+    if (!alpha) {
+        // Colour pixels always have alpha 255: the PNG holds red, green, blue.
+        std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
+        for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i)
+            std::memcpy(&rgb[i * 3], &pixels[i * 4], 3);
+        if (!save_png(argv[3], rgb.data(), width, height, 3))
+            return fail(std::string("cannot write ") + argv[3]);
+    } else if (!save_png(argv[3], pixels, width, height, 1)) {
+        return fail(std::string("cannot write ") + argv[3]);
+    }
+    std::printf("%s: %dx%d %s\n", argv[2], width, height, alpha ? "alpha" : "colour");
+    return 0;
+}
+
+int tga(int argc, char** argv)
+{
+    if (argc != 4)
+        return usage("tga takes FILE OUT.png");
+    std::vector<uint8_t> bytes;
+    if (!read_file(argv[2], bytes))
+        return fail(std::string("cannot read ") + argv[2]);
+    int32_t width = 0, height = 0, bpp = 0;
+    uint8_t* pixels = LoadTGA(bytes.data(), &width, &height, &bpp, static_cast<uint32_t>(bytes.size()));
+    if (!pixels)
+        return fail(std::string(argv[2]) + ": refused (see the message above)");
+    if (!save_png(argv[3], pixels, width, height, bpp / 8))
+        return fail(std::string("cannot write ") + argv[3]);
+    std::printf("%s: %dx%d, %d bits\n", argv[2], width, height, bpp);
+    return 0;
+}
+
+ResourcePack* open_pack(const std::string& path, std::vector<uint8_t>& bytes, std::string& problem)
+{
+    if (!read_file(path, bytes)) {
+        problem = "cannot read " + path;
+        return nullptr;
+    }
+    ResourcePack* pack = ResourcePack_Open(bytes.data(), static_cast<uint32_t>(bytes.size()));
+    if (!pack)
+        problem = path + ": not a resource pack (it does not start with \"PKCP\")";
+    return pack;
+}
+
+int pack(int argc, char** argv)
+{
+    std::string verb = argc >= 3 ? argv[2] : "";
+    if (verb == "list" && argc == 4) {
+        std::vector<uint8_t> bytes;
+        std::string problem;
+        ResourcePack* pack = open_pack(argv[3], bytes, problem);
+        if (!pack)
+            return fail(problem);
+        uint32_t count = ResourcePack_EntryCount(pack);
+        std::printf("%10s %10s  %s\n", "offset", "size", "name");
+        for (uint32_t i = 0; i < count; ++i) {
+            PackEntry entry;
+            bool inside = ResourcePack_EntryAt(pack, i, &entry);
+            std::printf("%10u %10u  %.*s%s\n", entry.offset, entry.size, 128, entry.name,
+                        inside ? "" : "   (outside the pack: never found)");
+        }
+        return 0;
+    }
+    if (verb == "extract" && argc == 6) {
+        std::vector<uint8_t> bytes;
+        std::string problem;
+        ResourcePack* pack = open_pack(argv[3], bytes, problem);
+        if (!pack)
+            return fail(problem);
+        const uint8_t* data = ResourcePack_GetData(pack, argv[4]);
+        if (!data)
+            return fail(std::string(argv[3]) + ": no entry named " + GetBaseName(argv[4]));
+        std::vector<uint8_t> out(data, data + ResourcePack_GetSize(pack, argv[4]));
+        if (!write_file(argv[5], out))
+            return fail(std::string("cannot write ") + argv[5]);
+        return 0;
+    }
+    if (verb == "build" && argc >= 5) {
+        std::vector<PackFile> files;
+        for (int i = 4; i < argc; ++i) {
+            const char* equals = std::strchr(argv[i], '=');
+            if (!equals || equals == argv[i])
+                return usage("pack build takes NAME=FILE pairs");
+            PackFile file;
+            file.name.assign(argv[i], static_cast<size_t>(equals - argv[i]));
+            if (!read_file(equals + 1, file.bytes))
+                return fail(std::string("cannot read ") + (equals + 1));
+            files.push_back(std::move(file));
+        }
+        std::vector<uint8_t> out;
+        std::string problem;
+        if (!write_pack(files, &out, &problem))
+            return fail(problem);
+        if (!write_file(argv[3], out))
+            return fail(std::string("cannot write ") + argv[3]);
+        return 0;
+    }
+    return usage("pack takes list PACK, extract PACK NAME OUT or build OUT NAME=FILE...");
+}
+
+int model(int argc, char** argv)
+{
+    if (argc < 4 || argc > 5 || std::strcmp(argv[2], "info") != 0)
+        return usage("model takes info FILE [NAME]");
+    std::vector<uint8_t> bytes;
+    if (!read_file(argv[3], bytes))
+        return fail(std::string("cannot read ") + argv[3]);
+    std::string name = argc == 5 ? argv[4] : "";
+    if (bytes.size() < 4 || std::memcmp(bytes.data(), "PKCP", 4) != 0) {
+        // A bare model: put it in a pack of its own (its textures are then
+        // not found, as they would not be in the demo either).
+        std::vector<PackFile> files{{"model.ms3d", bytes}};
+        std::vector<uint8_t> packed;
+        std::string problem;
+        if (!write_pack(files, &packed, &problem))
+            return fail(problem);
+        bytes.swap(packed);
+        name = "model.ms3d";
+    } else if (name.empty()) {
+        return usage("model info of a pack needs the model's NAME in it");
+    }
+    // Textures are uploaded as the demo would, so a GL context is needed.
+    std::string error;
+    if (!headless_gl_open(64, 64, &error))
+        return fail(error);
+    Model* model = new (std::nothrow) Model();
+    if (!model || !model->Load(bytes.data(), name.c_str(), static_cast<uint32_t>(bytes.size())))
+        return fail(std::string(argv[3]) + ": the model does not load (see the message above)");
+    std::printf("vertices %u\ntriangles %u\ngroups %d\nmaterials %d\n", model->vertexCount, model->triangleCount,
+                model->groupCount, model->materialCount);
+    for (int32_t g = 0; g < model->groupCount; ++g)
+        std::printf("group %d: \"%.32s\", %u triangles, material %d\n", g, model->groups[g].name,
+                    model->groups[g].triangleCount, model->groups[g].materialIndex);
+    for (int32_t m = 0; m < model->materialCount; ++m) {
+        const MS3DMaterial& material = model->materials[m];
+        std::printf("material %d: \"%.32s\", transparency %g, texture \"%.128s\" (%s)\n", m, material.name,
+                    static_cast<double>(material.transparency), material.texture,
+                    material.textureHandle ? "loaded" : "not loaded");
+    }
+    headless_gl_close();
+    return 0;
+}
+
+int list()
+{
+    size_t count = 0;
+    const EmbeddedFile* files = embedded_files(&count);
+    std::printf("%-32s %10s  %-5s %s\n", "name", "bytes", "kind", "picture");
+    for (size_t i = 0; i < count; ++i) {
+        const char* kind = kind_of(files[i].data, files[i].length);
+        std::string picture;
+        if (std::strcmp(kind, "JPEG") == 0 || std::strcmp(kind, "GIF") == 0) {
+            int32_t w = 0, h = 0;
+            picture = DecodeImage(files[i].data, files[i].length, &w, &h)
+                          ? std::to_string(w) + "x" + std::to_string(h)
+                          : "does not decode";
+        }
+        std::printf("%-32s %10u  %-5s %s\n", files[i].name, files[i].length, kind, picture.c_str());
+    }
+    if (count == 0)
+        std::printf("(no files are embedded)\n");
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    if (argc < 2)
+        return usage("no command given");
+    if (!arena_create(DEMO_ARENA_SIZE))
+        return fail("cannot reserve the 128 MiB arena");
+    diag_set_sink(&print_diagnostic, nullptr);
+    std::string command = argv[1];
+    int status;
+    if (command == "decode")
+        status = decode(argc, argv);
+    else if (command == "tga")
+        status = tga(argc, argv);
+    else if (command == "pack")
+        status = pack(argc, argv);
+    else if (command == "model")
+        status = model(argc, argv);
+    else if (command == "list" && argc == 2)
+        status = list();
+    else
+        status = usage(("unknown command \"" + command + "\"").c_str());
+    return status;
+}
