@@ -133,8 +133,9 @@ int64_t heard_now(FSOUND_STREAM* stream)
         heard = heard_frames_clock(stream->playCounter, platform_counter(),
                                    platform_counter_frequency(), FSOUND_MIXRATE);
     }
-    // The interpolation cannot tell how far the device really is; the record
-    // keeps the answer from ever going back.
+    // The estimate never decreases by construction (sound_position.h); the
+    // record makes that a guarantee of this call whatever the device does,
+    // and is what a stopped stream goes on reporting.
     stream->heard = std::max(stream->heard, std::min(heard, stream->frames));
     return stream->heard;
 }

@@ -7,19 +7,19 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <numbers>
 #include <cstdio>
 #include <cstdlib>
+#include <numbers>
 #include <unistd.h>
 
 std::vector<int16_t> make_test_pcm(int64_t frames)
 {
     std::vector<int16_t> pcm(2 * frames);
-    const double duration = static_cast<double>(frames) / TEST_RATE;
+    const double duration = static_cast<double>(frames) / 44100.0;
     for (int64_t i = 0; i < frames; ++i) {
-        double t = static_cast<double>(i) / TEST_RATE;
+        double t = static_cast<double>(i) / 44100.0;
         double sine = std::sin(2.0 * std::numbers::pi * 440.0 * t);
-        // Instantaneous frequency 200 + (2800 / duration) * t.
+        // Instantaneous frequency 200 + 2800 * t / duration.
         double chirp = std::sin(2.0 * std::numbers::pi * (200.0 * t + 1400.0 / duration * t * t));
         pcm[2 * i] = static_cast<int16_t>(std::lround(16384.0 * sine));
         pcm[2 * i + 1] = static_cast<int16_t>(std::lround(16384.0 * chirp));
@@ -31,55 +31,37 @@ std::vector<uint8_t> make_test_mp3(int64_t frames, std::vector<int16_t>* pcm)
 {
     std::vector<int16_t> source = make_test_pcm(frames);
     std::vector<uint8_t> mp3;
-    bool encoded = encode_mp3(source.data(), frames, Mp3Options{}, &mp3);
-    EXPECT_TRUE(encoded) << "libmp3lame refused to encode " << frames << " frames";
+    EXPECT_TRUE(encode_mp3(source.data(), frames, Mp3Options{}, &mp3)) << frames << " frames";
     if (pcm)
         *pcm = std::move(source);
     return mp3;
 }
 
-int32_t frames_ms(int64_t frames)
-{
-    return static_cast<int32_t>(frames * 1000 / TEST_RATE);
-}
-
 StderrCapture::StderrCapture()
 {
     std::fflush(stderr);
-    FILE* file = std::tmpfile();
-    if (!file)
-        return;
-    m_file = dup(fileno(file));
-    std::fclose(file);
-    m_saved = dup(STDERR_FILENO);
-    dup2(m_file, STDERR_FILENO);
-}
-
-StderrCapture::~StderrCapture()
-{
-    finish();
-}
-
-void StderrCapture::finish()
-{
-    if (m_saved < 0)
-        return;
-    std::fflush(stderr);
-    dup2(m_saved, STDERR_FILENO);
-    close(m_saved);
-    m_saved = -1;
-    lseek(m_file, 0, SEEK_SET);
-    char buffer[512];
-    ssize_t n = 0;
-    while ((n = read(m_file, buffer, sizeof buffer)) > 0)
-        m_text.append(buffer, static_cast<size_t>(n));
-    close(m_file);
-    m_file = -1;
+    if (FILE* file = std::tmpfile()) {
+        m_file = dup(fileno(file));
+        std::fclose(file);
+        m_saved = dup(STDERR_FILENO);
+        dup2(m_file, STDERR_FILENO);
+    }
 }
 
 std::string StderrCapture::text()
 {
-    finish();
+    if (m_saved >= 0) {
+        std::fflush(stderr);
+        dup2(m_saved, STDERR_FILENO);
+        close(m_saved);
+        m_saved = -1;
+        lseek(m_file, 0, SEEK_SET);
+        char buffer[512];
+        ssize_t n = 0;
+        while ((n = read(m_file, buffer, sizeof buffer)) > 0)
+            m_text.append(buffer, static_cast<size_t>(n));
+        close(m_file);
+    }
     return m_text;
 }
 
