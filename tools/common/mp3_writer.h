@@ -1,0 +1,18 @@
+// MP3 encoding for the tools and the tests: interleaved 16-bit stereo PCM in,
+// an MPEG-1 Layer III stream out, with a LAME/Info tag in its first frame so
+// that a gapless decoder can trim the encoder's delay and padding and give
+// back exactly the frames that went in. Depends on libmp3lame.
+#pragma once
+#include <cstdint>
+#include <vector>
+
+struct Mp3Options {
+    int32_t sampleRate = 44100;
+    int32_t bitrateKbps = 128; // constant bit rate
+    int32_t quality = 5;       // LAME's 0 (best, slowest) to 9 (worst, fastest)
+};
+
+// Encodes `frames` stereo frames (left, right, left, ...) into `out`, which is
+// replaced. False when the encoder refuses the settings or fails.
+bool encode_mp3(const int16_t* interleaved, int64_t frames, const Mp3Options& options,
+                std::vector<uint8_t>* out);
