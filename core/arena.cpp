@@ -69,7 +69,12 @@ bool arena_release(Arena& arena)
 {
     if (arena.base) {
         ARENA_UNPOISON(arena.base, static_cast<size_t>(arena.capacity));
-        std::free(arena.base);
+        // The block behind operator new stays allocated until the process
+        // ends: shared libraries (the GL driver among them) may have objects
+        // in it that outlive the release, and freeing it would leave them
+        // dangling. From here on operator new serves from the C heap.
+        if (&arena != &g_arena)
+            std::free(arena.base);
     }
     arena.base = nullptr;
     arena.cursor = nullptr;

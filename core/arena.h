@@ -41,7 +41,9 @@ bool arena_create(Arena& arena, int32_t size);
 void* arena_alloc(Arena& arena, size_t n);
 // As arena_alloc, with the result aligned to `align` (a power of two).
 void* arena_alloc_aligned(Arena& arena, size_t n, size_t align);
-// Gives the block back and zeroes the record. Always true.
+// Gives the block back and zeroes the record. Always true. The process-wide
+// arena's block is only retired, not freed: libraries may still hold objects
+// in it until the process ends.
 bool arena_release(Arena& arena);
 // True between a successful create and the release.
 bool arena_active(const Arena& arena);

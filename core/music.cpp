@@ -67,3 +67,8 @@ int32_t music_time_ms()
 {
     return FSOUND_Stream_GetTime(s_stream);
 }
+
+bool music_is_open()
+{
+    return s_stream != nullptr;
+}

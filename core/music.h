@@ -22,6 +22,9 @@ int32_t music_close();
 // stream is open.
 int32_t music_time_ms();
 
+// True between a successful music_init and music_close.
+bool music_is_open();
+
 // Makes music_init open `length` bytes at `stream` instead of the embedded
 // soundtrack; a null stream goes back to the embedded one. The bytes must
 // stay valid until music_close.

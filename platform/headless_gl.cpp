@@ -4,6 +4,7 @@
 #include <SDL.h>
 #include <SDL_opengl.h>
 
+#include <algorithm>
 #include <cstring>
 
 static SDL_Window* s_window = nullptr;
@@ -54,19 +55,23 @@ void headless_gl_close()
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-std::vector<uint8_t> headless_gl_read_rgba(int width, int height)
+void headless_gl_read_rgba_into(uint8_t* out, int width, int height)
 {
-    std::vector<uint8_t> bottomUp(static_cast<size_t>(width) * height * 4);
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glPixelStorei(GL_PACK_ROW_LENGTH, 0);
     glReadBuffer(GL_BACK);
-    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, bottomUp.data());
+    glReadPixels(0, 0, width, height, GL_RGBA, GL_UNSIGNED_BYTE, out);
     glPopClientAttrib();
     // GL's rows run bottom-up; callers want the top row first.
-    std::vector<uint8_t> topDown(bottomUp.size());
     size_t row = static_cast<size_t>(width) * 4;
-    for (int y = 0; y < height; ++y)
-        std::memcpy(&topDown[y * row], &bottomUp[(height - 1 - y) * row], row);
-    return topDown;
+    for (int y = 0; y < height / 2; ++y)
+        std::swap_ranges(out + y * row, out + (y + 1) * row, out + (height - 1 - y) * row);
+}
+
+std::vector<uint8_t> headless_gl_read_rgba(int width, int height)
+{
+    std::vector<uint8_t> pixels(static_cast<size_t>(width) * height * 4);
+    headless_gl_read_rgba_into(pixels.data(), width, height);
+    return pixels;
 }

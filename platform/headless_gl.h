@@ -14,3 +14,5 @@ bool headless_gl_open(int width, int height, std::string* error);
 void headless_gl_close();
 // The back buffer's pixels as RGBA bytes, top row first.
 std::vector<uint8_t> headless_gl_read_rgba(int width, int height);
+// The same into `out` (width * height * 4 bytes), allocating nothing.
+void headless_gl_read_rgba_into(uint8_t* out, int width, int height);

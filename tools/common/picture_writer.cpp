@@ -218,17 +218,29 @@ bool encode_gif(std::vector<uint8_t>& out, const GifPicture& picture)
     return ok;
 }
 
-bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int height, int channels)
+namespace {
+
+// Describes `pixels` for libpng's simplified writer; false for bad arguments.
+bool describe_png(png_image& image, const uint8_t* pixels, int width, int height, int channels)
 {
-    out.clear();
     if (!pixels || !valid_size(width, height) || (channels != 1 && channels != 3 && channels != 4))
         return false;
-    png_image image;
     std::memset(&image, 0, sizeof image);
     image.version = PNG_IMAGE_VERSION;
     image.width = static_cast<png_uint_32>(width);
     image.height = static_cast<png_uint_32>(height);
     image.format = channels == 1 ? PNG_FORMAT_GRAY : channels == 3 ? PNG_FORMAT_RGB : PNG_FORMAT_RGBA;
+    return true;
+}
+
+} // namespace
+
+bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int height, int channels)
+{
+    out.clear();
+    png_image image;
+    if (!describe_png(image, pixels, width, height, channels))
+        return false;
     // The first call measures, the second writes.
     png_alloc_size_t size = 0;
     if (!png_image_write_to_memory(&image, nullptr, &size, 0, pixels, 0, nullptr) || size == 0)
@@ -240,6 +252,16 @@ bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int
     }
     out.resize(size);
     return true;
+}
+
+bool write_png_file(const std::string& path, const uint8_t* pixels, int width, int height, int channels)
+{
+    png_image image;
+    if (!describe_png(image, pixels, width, height, channels))
+        return false;
+    bool ok = png_image_write_to_file(&image, path.c_str(), 0, pixels, 0, nullptr) != 0;
+    png_image_free(&image);
+    return ok;
 }
 
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes)

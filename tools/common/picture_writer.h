@@ -37,5 +37,9 @@ bool encode_gif(std::vector<uint8_t>& out, const GifPicture& picture);
 // `channels`: 1 (grey), 3 (RGB) or 4 (RGBA).
 bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int height, int channels);
 
+// Writes a PNG file straight from the pixels. libpng's working memory comes
+// from the C heap, so a tool can write many frames without growing the arena.
+bool write_png_file(const std::string& path, const uint8_t* pixels, int width, int height, int channels);
+
 // Writes `bytes` to `path`, replacing the file; false if any step fails.
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes);

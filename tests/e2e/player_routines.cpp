@@ -1,0 +1,99 @@
+// Routines of the end-to-end tests, linked into a test build of the player
+// (vigil-test-player) and of the capture tool (vigil-test-capture). They
+// draw simple, recognisable frames and let the tests provoke failures.
+//   tone_music_init  init: makes a 2.5 s tone and opens it as the music
+//   ok_init          init: succeeds
+//   fail_init        init: fails
+//   fill_red, fill_green, fill_blue  per-frame: clear the screen to a colour
+//   fade_hook_init, fade_hook        transition hooks: draw a white bar whose
+//                                    width grows with the transition clock
+#include "core/music.h"
+#include "platform/gl.h"
+#include "script/functable.h"
+#include "script/timeline.h"
+#include "tools/common/mp3_writer.h"
+
+#include <cmath>
+#include <vector>
+
+namespace {
+
+std::vector<uint8_t> s_tone;
+
+int32_t tone_music_init()
+{
+    const int64_t frames = 44100 * 5 / 2;
+    std::vector<int16_t> pcm(static_cast<size_t>(frames) * 2);
+    for (int64_t i = 0; i < frames; ++i) {
+        auto sample = static_cast<int16_t>(6000 * std::sin(2 * 3.14159265358979 * 220.0 * i / 44100));
+        pcm[i * 2] = pcm[i * 2 + 1] = sample;
+    }
+    if (!encode_mp3(pcm.data(), frames, Mp3Options{}, &s_tone))
+        return 0;
+    music_set_source(s_tone.data(), static_cast<int32_t>(s_tone.size()));
+    return music_init();
+}
+
+int32_t ok_init()
+{
+    return 1;
+}
+
+int32_t fail_init()
+{
+    return 0;
+}
+
+void clear_to(float r, float g, float b)
+{
+    glClearColor(r, g, b, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void fill_red(int32_t, int32_t, double, double) { clear_to(1, 0, 0); }
+void fill_green(int32_t, int32_t, double, double) { clear_to(0, 1, 0); }
+void fill_blue(int32_t, int32_t, double, double) { clear_to(0, 0, 1); }
+
+void fade_hook_init() {}
+
+// A white bar across the top whose width is the share of the transition
+// that has passed.
+void fade_hook(int32_t, int32_t, double, double)
+{
+    SceneRecord* scene = GetCurrentScene();
+    double share = scene->transitionLength > 0 ? scene->transitionElapsed * 1000.0 / scene->transitionLength : 1.0;
+    share = std::fmin(1.0, share);
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1024, 640, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+    glColor4f(1, 1, 1, 1);
+    glBegin(GL_QUADS);
+    glVertex2d(0, 0);
+    glVertex2d(1024 * share, 0);
+    glVertex2d(1024 * share, 20);
+    glVertex2d(0, 20);
+    glEnd();
+    glPopAttrib();
+}
+
+FuncTableEntry s_entries[] = {
+    {"tone_music_init", as_routine(&tone_music_init)},
+    {"ok_init", as_routine(&ok_init)},
+    {"fail_init", as_routine(&fail_init)},
+    {"fill_red", as_routine(&fill_red)},
+    {"fill_green", as_routine(&fill_green)},
+    {"fill_blue", as_routine(&fill_blue)},
+    {"fade_hook_init", as_routine(&fade_hook_init)},
+    {"fade_hook", as_routine(&fade_hook)},
+};
+
+const bool s_registered = [] {
+    for (FuncTableEntry& entry : s_entries)
+        FuncTable_AddFunc(&entry);
+    return true;
+}();
+
+} // namespace

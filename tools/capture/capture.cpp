@@ -1,0 +1,300 @@
+// vigil-capture: renders the demo offline, frame-exact, on virtual time.
+// Same start-up, init routines and shared frame step as the player; frame i
+// is drawn for T = i / fps with the music at floor(i * 1000 / fps) ms, read
+// back before any swap and written as PNG or piped into ffmpeg. Also checks
+// scripts for authors (--check) and measures frame times (--bench).
+#include "tools/capture/capture.h"
+
+#include "core/arena.h"
+#include "core/frame_loop.h"
+#include "core/init_runner.h"
+#include "core/log.h"
+#include "params/location.h"
+#include "platform/gl.h"
+#include "platform/headless_gl.h"
+#include "script/script_interface.h"
+#include "script/timeline.h"
+#include "tools/capture/video.h"
+#include "tools/common/picture_writer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int WIDTH = 1024;
+constexpr int HEIGHT = 640;
+constexpr int LETTERBOX_HEIGHT = 768;
+
+int32_t s_virtual_music_ms = 0;
+
+int32_t virtual_music()
+{
+    return s_virtual_music_ms;
+}
+
+void print_line(const char* text, void*)
+{
+    std::fputs(text, stderr);
+}
+
+// "data/demo.conf:12: Error: ..." where a location is known.
+void print_located(const char* text, void*)
+{
+    SourceLocation at = diagnostic_location();
+    if (at.file)
+        std::printf("%s:%d: %s", at.file, at.line, text);
+    else
+        std::fputs(text, stdout);
+}
+
+std::string frame_name(const std::string& dir, const char* prefix, int index, int digits)
+{
+    char name[64];
+    std::snprintf(name, sizeof name, "%s_%0*d.png", prefix, digits, index);
+    return (fs::path(dir) / name).string();
+}
+
+// The screen read back into buffers from the C heap, allocated once: the
+// arena never frees, so per-frame buffers must not come from it.
+class FrameGrabber {
+public:
+    FrameGrabber(int width, int height)
+        : width_(width), height_(height),
+          rgba_(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(width) * height * 4))),
+          rgb_(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(width) * height * 3)))
+    {
+        if (!rgba_ || !rgb_) {
+            std::fputs("vigil-capture: out of memory for the frame buffers\n", stderr);
+            std::exit(1);
+        }
+    }
+    ~FrameGrabber()
+    {
+        std::free(rgba_);
+        std::free(rgb_);
+    }
+    FrameGrabber(const FrameGrabber&) = delete;
+    FrameGrabber& operator=(const FrameGrabber&) = delete;
+
+    // RGB bytes of the screen, top row first.
+    const uint8_t* grab()
+    {
+        headless_gl_read_rgba_into(rgba_, width_, height_);
+        for (size_t i = 0, n = static_cast<size_t>(width_) * height_; i < n; ++i) {
+            rgb_[i * 3] = rgba_[i * 4];
+            rgb_[i * 3 + 1] = rgba_[i * 4 + 1];
+            rgb_[i * 3 + 2] = rgba_[i * 4 + 2];
+        }
+        return rgb_;
+    }
+    size_t bytes() const { return static_cast<size_t>(width_) * height_ * 3; }
+
+private:
+    int width_, height_;
+    uint8_t* rgba_;
+    uint8_t* rgb_;
+};
+
+bool write_png(const std::string& path, const uint8_t* rgb, int width, int height)
+{
+    if (!write_png_file(path, rgb, width, height, 3)) {
+        std::fprintf(stderr, "vigil-capture: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool make_dir(const std::string& dir)
+{
+    std::error_code error;
+    fs::create_directories(dir, error);
+    if (error) {
+        std::fprintf(stderr, "vigil-capture: cannot create %s: %s\n", dir.c_str(), error.message().c_str());
+        return false;
+    }
+    return true;
+}
+
+class Progress {
+public:
+    Progress(int total) : total_(total), shown_(isatty(STDERR_FILENO) && total > 0) {}
+    ~Progress()
+    {
+        if (shown_)
+            std::fputc('\n', stderr);
+    }
+    void update(int done)
+    {
+        if (!shown_)
+            return;
+        int width = 40;
+        int filled = static_cast<int>(static_cast<int64_t>(done) * width / total_);
+        std::fprintf(stderr, "\rframe %d/%d [%.*s%*s] %3d%%", done, total_, filled,
+                     "########################################", width - filled, "",
+                     static_cast<int>(static_cast<int64_t>(done) * 100 / total_));
+        std::fflush(stderr);
+    }
+
+private:
+    int total_;
+    bool shown_;
+};
+
+struct SceneTimes {
+    int32_t start = 0;
+    std::vector<double> ms;
+};
+
+void print_bench(const std::vector<SceneTimes>& scenes)
+{
+    std::printf("%-6s %-9s %8s %10s %10s %10s\n", "scene", "start ms", "frames", "median ms", "p95 ms", "max ms");
+    for (size_t i = 0; i < scenes.size(); ++i) {
+        std::vector<double> ms = scenes[i].ms;
+        if (ms.empty())
+            continue;
+        std::sort(ms.begin(), ms.end());
+        double median = ms[ms.size() / 2];
+        double p95 = ms[std::min(ms.size() - 1, static_cast<size_t>(std::ceil(ms.size() * 0.95)) - 1)];
+        std::printf("%-6zu %-9d %8zu %10.2f %10.2f %10.2f\n", i, scenes[i].start, ms.size(), median, p95, ms.back());
+    }
+}
+
+} // namespace
+
+int run_capture(const CaptureOptions& options)
+{
+    if (options.log)
+        diag_set_sink(&print_line, nullptr);
+    if (options.check) {
+        location_tracking(true);
+        diag_set_sink(&print_located, nullptr);
+    }
+
+    if (!arena_create(DEMO_ARENA_SIZE)) {
+        std::fputs("vigil-capture: cannot reserve the 128 MiB arena\n", stderr);
+        return 1;
+    }
+    if (!InitScriptInterface()) {
+        std::fputs("vigil-capture: InitScriptInterface failed\n", stderr);
+        return 1;
+    }
+    InitList* initList = script_init_init();
+    g_timeline = initList ? script_init() : nullptr;
+    if (!initList || !g_timeline) {
+        std::fputs("vigil-capture: script_init_init/script_init failed\n", stderr);
+        return 1;
+    }
+    int32_t records = 0;
+    while (g_timeline[records].routineCount != 0)
+        ++records;
+    int32_t endMs = g_timeline[records].start;
+
+    if (options.check) {
+        int32_t soundtrackMs = soundtrack_length_ms();
+        std::printf("script builds: %d init routines, %d scenes, ends at %d ms\n", initList->count, records, endMs);
+        if (soundtrackMs < 0)
+            std::printf("warning: no soundtrack is embedded, so the music never starts\n");
+        else if (endMs > soundtrackMs)
+            std::printf("warning: the timeline ends at %d ms, after the end of the soundtrack at %d ms: "
+                        "the music position stops there and the demo never reaches its end\n",
+                        endMs, soundtrackMs);
+        return 0;
+    }
+
+    int height = options.letterbox ? LETTERBOX_HEIGHT : HEIGHT;
+    std::string error;
+    if (!headless_gl_open(WIDTH, height, &error)) {
+        std::fprintf(stderr, "vigil-capture: %s\n", error.c_str());
+        return 1;
+    }
+    if ((!options.framesDir.empty() && !make_dir(options.framesDir)) ||
+        (!options.loadingDir.empty() && !make_dir(options.loadingDir)))
+        return 1;
+    glViewport(0, 0, WIDTH, height);
+    FrameGrabber grabber(WIDTH, height);
+
+    for (int32_t done = 0; done < initList->count;) {
+        glDrawBuffer(GL_BACK);
+        if (options.letterbox)
+            glViewport(0, 64, WIDTH, HEIGHT);
+        int32_t result = run_next_init(initList);
+        if (result == -1) {
+            std::fprintf(stderr, "vigil-capture: Init routine %d failed\n", done);
+            return 1;
+        }
+        if (options.letterbox)
+            draw_letterbox_bars();
+        if (!options.loadingDir.empty() &&
+            !write_png(frame_name(options.loadingDir, "loading", done, 3), grabber.grab(), WIDTH, height))
+            return 1;
+        done = result;
+    }
+
+    // Frames to simulate: up to the terminator, or to --to.
+    int64_t lastFrame = static_cast<int64_t>(std::ceil(static_cast<double>(endMs) * options.fps / 1000.0));
+    if (options.to >= 0)
+        lastFrame = std::min<int64_t>(lastFrame, static_cast<int64_t>(std::ceil(options.to * options.fps)));
+    int64_t firstFrame = options.from > 0 ? static_cast<int64_t>(std::ceil(options.from * options.fps - 1e-9)) : 0;
+
+    VideoWriter video;
+    if (!options.videoFile.empty()) {
+        double seconds = static_cast<double>(std::max<int64_t>(0, lastFrame - firstFrame)) / options.fps;
+        if (!video.open(options.videoFile, WIDTH, height, options.fps, static_cast<double>(firstFrame) / options.fps,
+                        seconds))
+            return 1;
+    }
+
+    Progress progress(static_cast<int>(lastFrame));
+    std::vector<SceneTimes> bench;
+    FrameLoop loop{};
+    loop.letterbox = options.letterbox;
+    frame_loop_start(loop, 0.0);
+    int written = 0;
+    for (int64_t i = 0;; ++i) {
+        double T = static_cast<double>(i) / options.fps;
+        if (options.to >= 0 && T >= options.to)
+            break;
+        s_virtual_music_ms = static_cast<int32_t>(i * 1000 / options.fps);
+        auto begin = std::chrono::steady_clock::now();
+        glDrawBuffer(GL_BACK);
+        if (frame_advance(loop, T, &virtual_music) != FrameResult::Drawn)
+            break;
+        glFinish();
+        if (options.bench) {
+            double ms = std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - begin).count();
+            if (bench.size() <= static_cast<size_t>(g_current_scene))
+                bench.resize(g_current_scene + 1);
+            bench[g_current_scene].start = g_timeline[g_current_scene].start;
+            bench[g_current_scene].ms.push_back(ms);
+        }
+        if (i >= firstFrame && (!options.framesDir.empty() || video.is_open())) {
+            const uint8_t* rgb = grabber.grab();
+            if (!options.framesDir.empty() &&
+                !write_png(frame_name(options.framesDir, "frame", static_cast<int>(i), 6), rgb, WIDTH, height))
+                return 1;
+            if (video.is_open() && !video.write_frame(rgb, grabber.bytes()))
+                return 1;
+            ++written;
+        }
+        progress.update(static_cast<int>(i + 1));
+    }
+    if (video.is_open() && !video.close())
+        return 1;
+    if (!options.framesDir.empty() || video.is_open())
+        std::fprintf(stderr, "vigil-capture: wrote %d frames\n", written);
+    if (options.bench)
+        print_bench(bench);
+    return 0;
+}
