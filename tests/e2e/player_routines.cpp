@@ -7,6 +7,12 @@
 //   fill_red, fill_green, fill_blue  per-frame: clear the screen to a colour
 //   fade_hook_init, fade_hook        transition hooks: draw a white bar whose
 //                                    width grows with the transition clock
+//   slow_init        init: takes half a second
+//   show_dt          per-frame: clears to red when its time step is 0, else
+//                    to green
+//   say_frames       per-frame: prints "frame" on standard error once, so the
+//                    tests can tell whether the frame loop ran
+#include "core/clock.h"
 #include "core/music.h"
 #include "platform/gl.h"
 #include "script/functable.h"
@@ -14,6 +20,7 @@
 #include "tools/common/mp3_writer.h"
 
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 namespace {
@@ -44,6 +51,20 @@ int32_t fail_init()
     return 0;
 }
 
+int32_t slow_init()
+{
+    sleep_us(500000);
+    return 1;
+}
+
+void say_frames(int32_t, int32_t, double, double)
+{
+    static bool s_said = false;
+    if (!s_said)
+        std::fputs("frame\n", stderr);
+    s_said = true;
+}
+
 void clear_to(float r, float g, float b)
 {
     glClearColor(r, g, b, 1);
@@ -53,6 +74,14 @@ void clear_to(float r, float g, float b)
 void fill_red(int32_t, int32_t, double, double) { clear_to(1, 0, 0); }
 void fill_green(int32_t, int32_t, double, double) { clear_to(0, 1, 0); }
 void fill_blue(int32_t, int32_t, double, double) { clear_to(0, 0, 1); }
+
+void show_dt(int32_t, int32_t, double, double dt)
+{
+    if (dt == 0.0)
+        clear_to(1, 0, 0);
+    else
+        clear_to(0, 1, 0);
+}
 
 void fade_hook_init() {}
 
@@ -88,6 +117,9 @@ FuncTableEntry s_entries[] = {
     {"fill_blue", as_routine(&fill_blue)},
     {"fade_hook_init", as_routine(&fade_hook_init)},
     {"fade_hook", as_routine(&fade_hook)},
+    {"slow_init", as_routine(&slow_init)},
+    {"say_frames", as_routine(&say_frames)},
+    {"show_dt", as_routine(&show_dt)},
 };
 
 const bool s_registered = [] {

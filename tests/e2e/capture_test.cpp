@@ -1,0 +1,159 @@
+// vigil-capture end to end: the test build of the tool (with routines of the
+// tests' own) renders short scripts in scratch folders; its frames are read
+// back from the PNG files it writes.
+#include "tests/test_support.h"
+
+#include <gtest/gtest.h>
+#include <png.h>
+
+#include <array>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    std::array<int, 3> at(int x, int y) const
+    {
+        const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
+        return {p[0], p[1], p[2]};
+    }
+};
+
+Picture read_png(const fs::path& path)
+{
+    Picture picture;
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str()))
+        return picture;
+    image.format = PNG_FORMAT_RGB;
+    picture.rgb.resize(PNG_IMAGE_SIZE(image));
+    if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) {
+        picture.width = static_cast<int>(image.width);
+        picture.height = static_cast<int>(image.height);
+    }
+    return picture;
+}
+
+struct ToolRun {
+    int status;
+    std::string output;
+};
+
+// Runs the capture tool in the current folder with `arguments`.
+ToolRun capture(const std::string& arguments)
+{
+    std::string command = std::string(VIGIL_TEST_CAPTURE) + " " + arguments + " 2>&1";
+    ToolRun run{-1, ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    char buffer[512];
+    while (pipe && std::fgets(buffer, sizeof buffer, pipe))
+        run.output += buffer;
+    int status = pipe ? pclose(pipe) : -1;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+// One scene of `length` ms running `routine`, after the tone's music init.
+void write_script(ScratchDir& dir, int length, const std::string& routine)
+{
+    dir.write("data/init.conf", "<init1>\nfunc = tone_music_init\n</init1>\n");
+    dir.write("data/demo.conf", "<scenes>\n<a>\ntime_length = " + std::to_string(length) +
+                                    "\n<routine>\nfunc = " + routine +
+                                    "\n</routine>\n</a>\n</scenes>\n<order>\n<scene>\nscene_name = a\n</scene>\n"
+                                    "</order>\n");
+}
+
+using Rgb = std::array<int, 3>;
+
+} // namespace
+
+// A 2000 ms timeline at 10 frames per second gives frames 0 to 19; the first
+// frame's time step is 0 and every later one's is not.
+TEST(Capture, FramesCoverTheTimelineAndTheFirstTimeStepIsZero)
+{
+    ScratchDir dir;
+    write_script(dir, 2000, "show_dt");
+    ToolRun run = capture("--fps 10 --frames out");
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator("out"))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    ASSERT_EQ(names.size(), 20u);
+    EXPECT_EQ(names.front(), "frame_000000.png");
+    EXPECT_EQ(names.back(), "frame_000019.png");
+    Picture first = read_png("out/frame_000000.png");
+    Picture second = read_png("out/frame_000001.png");
+    ASSERT_EQ(first.width, 1024);
+    ASSERT_EQ(first.height, 640);
+    EXPECT_EQ(first.at(500, 300), (Rgb{255, 0, 0}));
+    EXPECT_EQ(second.at(500, 300), (Rgb{0, 255, 0}));
+}
+
+TEST(Capture, FromAndToChooseTheFramesWritten)
+{
+    ScratchDir dir;
+    write_script(dir, 2000, "fill_blue");
+    ToolRun run = capture("--fps 10 --from 0.5 --to 0.8 --frames out");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_TRUE(fs::exists("out/frame_000005.png"));
+    EXPECT_TRUE(fs::exists("out/frame_000007.png"));
+    EXPECT_FALSE(fs::exists("out/frame_000004.png"));
+    EXPECT_FALSE(fs::exists("out/frame_000008.png"));
+}
+
+// The letterbox screen is 1024x768 with 64 black rows above and below the
+// picture.
+TEST(Capture, LetterboxBarsAreBlackAnd64RowsHigh)
+{
+    ScratchDir dir;
+    write_script(dir, 300, "fill_green");
+    ToolRun run = capture("--fps 10 --letterbox --frames out --loading loading");
+    ASSERT_EQ(run.status, 0) << run.output;
+    Picture frame = read_png("out/frame_000001.png");
+    ASSERT_EQ(frame.width, 1024);
+    ASSERT_EQ(frame.height, 768);
+    for (int x : {0, 511, 1023}) {
+        EXPECT_EQ(frame.at(x, 0), (Rgb{0, 0, 0}));
+        EXPECT_EQ(frame.at(x, 63), (Rgb{0, 0, 0}));
+        EXPECT_EQ(frame.at(x, 64), (Rgb{0, 255, 0}));
+        EXPECT_EQ(frame.at(x, 703), (Rgb{0, 255, 0}));
+        EXPECT_EQ(frame.at(x, 704), (Rgb{0, 0, 0}));
+        EXPECT_EQ(frame.at(x, 767), (Rgb{0, 0, 0}));
+    }
+    EXPECT_TRUE(fs::exists("loading/loading_000.png"));
+}
+
+TEST(Capture, CheckReportsABrokenScriptWithFileAndLine)
+{
+    ScratchDir dir;
+    write_script(dir, 1000, "no_such_routine");
+    ToolRun run = capture("--check");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("data/demo.conf:5: Error: Couldn't find function no_such_routine in function table!"),
+              std::string::npos)
+        << run.output;
+
+    write_script(dir, 1000, "fill_red");
+    run = capture("--check");
+    EXPECT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("script builds"), std::string::npos) << run.output;
+}
+
+TEST(Capture, BadUsageExitsWith2)
+{
+    EXPECT_EQ(capture("--fps 0").status, 2);
+    EXPECT_EQ(capture("--frames").status, 2);
+    EXPECT_EQ(capture("--from 2 --to 1").status, 2);
+    EXPECT_EQ(capture("--wrong").status, 2);
+}
