@@ -1,0 +1,79 @@
+// vigil-assetgen: writes every embedded file of the demo into assets/data/
+// (or --out DIR), or, with --check, compares what it would write with what
+// is there. The output depends on nothing but this program.
+#include "tools/assetgen/assetgen.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char* const USAGE = "usage: vigil-assetgen [--out DIR] [--check]\n"
+                          "  --out DIR   where to write the files (default: assets/data)\n"
+                          "  --check     write nothing; exit 1 when a file differs from what would be written\n";
+
+std::vector<uint8_t> read_file(const fs::path& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    std::string out = "assets/data";
+    bool check = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
+            out = argv[++i];
+        } else if (std::strcmp(argv[i], "--check") == 0) {
+            check = true;
+        } else {
+            std::fprintf(stderr, "vigil-assetgen: unknown argument \"%s\"\n%s", argv[i], USAGE);
+            return 2;
+        }
+    }
+
+    GeneratedFiles files;
+    generate_interface_pictures(files);
+    generate_scene_pictures(files);
+    generate_model_files(files);
+    generate_soundtrack(files);
+
+    int differing = 0;
+    if (!check) {
+        std::error_code error;
+        fs::create_directories(out, error);
+        if (error) {
+            std::fprintf(stderr, "vigil-assetgen: cannot create %s: %s\n", out.c_str(), error.message().c_str());
+            return 1;
+        }
+    }
+    for (const GeneratedFile& file : files) {
+        fs::path path = fs::path(out) / file.name;
+        if (check) {
+            if (read_file(path) != file.bytes) {
+                std::fprintf(stderr, "vigil-assetgen: %s differs from what the generator makes\n", path.c_str());
+                ++differing;
+            }
+            continue;
+        }
+        std::ofstream stream(path, std::ios::binary);
+        stream.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
+        if (!stream) {
+            std::fprintf(stderr, "vigil-assetgen: cannot write %s\n", path.c_str());
+            return 1;
+        }
+        std::printf("%-28s %9zu bytes\n", file.name.c_str(), file.bytes.size());
+    }
+    if (check)
+        std::printf("%zu files checked, %d differ\n", files.size(), differing);
+    return differing ? 1 : 0;
+}

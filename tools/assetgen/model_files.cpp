@@ -1,0 +1,4 @@
+// Placeholder until this generator is written: it makes no files yet.
+#include "tools/assetgen/assetgen.h"
+
+void generate_model_files(GeneratedFiles&) {}
