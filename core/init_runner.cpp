@@ -1,6 +1,7 @@
 // Init-routine runner and loading screen.
 #include "core/init_runner.h"
 
+#include "assets/content_names.h"
 #include "assets/embedded.h"
 #include "assets/image.h"
 #include "platform/gl.h"
@@ -27,7 +28,7 @@ int32_t run_next_init(InitList* list)
 
 int32_t loading_screen_init()
 {
-    if (const EmbeddedFile* picture = embedded_find("loading.jpg"))
+    if (const EmbeddedFile* picture = embedded_find(content::LOADING))
         s_loading_picture = LoadTexture(picture->data, picture->length, nullptr, 0, GL_LINEAR);
     return 1;
 }

@@ -2,6 +2,7 @@
 // them (see core/music.h).
 #include "core/music.h"
 
+#include "assets/content_names.h"
 #include "assets/embedded.h"
 #include "platform/fsound.h"
 
@@ -27,7 +28,7 @@ int32_t music_init()
     if (s_sourceData) {
         s_data = s_sourceData;
         s_length = s_sourceLength;
-    } else if (const EmbeddedFile* soundtrack = embedded_find("soundtrack.mp3")) {
+    } else if (const EmbeddedFile* soundtrack = embedded_find(content::SOUNDTRACK)) {
         // The embedded blob is a length word followed by the stream; the
         // table already points past the word and holds its count.
         s_data = soundtrack->data;

@@ -3,6 +3,7 @@
 #include "platform/dialog.h"
 #include "platform/window.h"
 
+#include "assets/content_names.h"
 #include "assets/embedded.h"
 #include "assets/image.h"
 #include "core/keys.h"
@@ -28,6 +29,30 @@ bool s_desktop = true;    // the user's own mode is in force
 int32_t s_width = 0, s_height = 0, s_bits = 0;
 bool s_fullscreen = false;
 SDL_Surface* s_icon = nullptr;
+SDL_Cursor* s_cursor = nullptr;
+
+// The window's cursor: the black-and-white picture, shown where its mask is
+// white, with its hot spot at the top-left corner.
+SDL_Cursor* make_cursor()
+{
+    const EmbeddedFile* picture = embedded_find(content::CURSOR);
+    const EmbeddedFile* mask = embedded_find(content::CURSOR_MASK);
+    if (!picture || !mask)
+        return nullptr;
+    int32_t w = 0, h = 0, mw = 0, mh = 0;
+    uint8_t* pixels = DecodeImage(picture->data, picture->length, &w, &h);
+    uint8_t* alpha = DecodeAlphaImage(mask->data, mask->length, &mw, &mh);
+    if (!pixels || !alpha || w != mw || h != mh)
+        return nullptr;
+    for (int32_t i = 0; i < w * h; ++i)
+        pixels[i * 4 + 3] = alpha[i];
+    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels, w, h, 32, w * 4, SDL_PIXELFORMAT_RGBA32);
+    if (!surface)
+        return nullptr;
+    SDL_Cursor* cursor = SDL_CreateColorCursor(surface, 0, 0);
+    SDL_FreeSurface(surface);
+    return cursor;
+}
 
 void destroy_everything()
 {
@@ -150,13 +175,16 @@ bool register_window_class()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
-    // The icon is decoded after the arena is gone or before it exists, so it
-    // comes from the heap fallback; it lives until the program ends.
-    if (const EmbeddedFile* icon = embedded_find("icon.gif")) {
+    // The icon and cursor are decoded before the arena exists, so their
+    // pixels come from the heap; they live until the program ends.
+    if (const EmbeddedFile* icon = embedded_find(content::ICON)) {
         int32_t w = 0, h = 0;
         if (uint8_t* pixels = DecodeImage(icon->data, icon->length, &w, &h))
             s_icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels, w, h, 32, w * 4, SDL_PIXELFORMAT_RGBA32);
     }
+    s_cursor = make_cursor();
+    if (s_cursor)
+        SDL_SetCursor(s_cursor);
     return true;
 }
 
@@ -164,7 +192,10 @@ void unregister_window_class()
 {
     if (s_icon)
         SDL_FreeSurface(s_icon);
+    if (s_cursor)
+        SDL_FreeCursor(s_cursor);
     s_icon = nullptr;
+    s_cursor = nullptr;
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 

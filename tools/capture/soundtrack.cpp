@@ -1,5 +1,6 @@
 // The embedded soundtrack for the capture tool: its length and its samples,
 // decoded gaplessly by the same sound layer the player uses.
+#include "assets/content_names.h"
 #include "assets/embedded.h"
 #include "platform/fsound.h"
 #include "tools/capture/capture.h"
@@ -10,7 +11,7 @@ namespace {
 FSOUND_STREAM* soundtrack()
 {
     static FSOUND_STREAM* stream = [] () -> FSOUND_STREAM* {
-        const EmbeddedFile* file = embedded_find("soundtrack.mp3");
+        const EmbeddedFile* file = embedded_find(content::SOUNDTRACK);
         if (!file)
             return nullptr;
         return FSOUND_Stream_Open(reinterpret_cast<const char*>(file->data), FSOUND_LOADMEMORY | FSOUND_LOOP_OFF, 0,
