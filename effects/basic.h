@@ -1,0 +1,56 @@
+// Basic routines any script can use as building blocks: black and white
+// screens, a depth clear, a sample pair of wipe transitions along a greyscale
+// mask, two test layers of swaying squares that slide with the transitions,
+// and three init routines (the test objects and the mask, a no-op, and the
+// ARB multitexture entry points).
+// State (file scope, never reset except by the transition init hooks): the
+// transition threshold and slide offset (single precision), the wipe mask,
+// the two spinners and the multitexture entry points.
+// Depends on the arena, the tiled textures, the TGA decoder, the timeline
+// (GetCurrentScene) and the effects' content.
+#pragma once
+#include "assets/tiled_texture.h"
+
+#include <cstdint>
+
+// One swaying test square. Field order is part of its definition.
+struct Spinner {
+    float xOffset; // view units, set by the drawing routine before each draw
+    double red;
+    double green;
+    double blue;
+    double alpha;
+    double phase;  // radians, kept at or below 6.283184 by draw_spinner
+};
+
+// Per-frame routines: the two words are always 0; t and dt in seconds.
+void black(int32_t, int32_t, double t, double dt);
+void white(int32_t, int32_t, double t, double dt);
+void clear_depth(int32_t, int32_t, double t, double dt);
+
+// Lead-out hook: black spreads over the screen from the mask's lowest alpha
+// values to its highest over one transition length.
+void sample_transition_pre(int32_t, int32_t, double t, double dt);
+// Lead-in hook: the black recedes along the mask in the same order.
+void sample_transition_post(int32_t, int32_t, double t, double dt);
+// Transition init hooks: threshold to 0 (post: the slide offset too).
+void sample_transition_pre_init();
+void sample_transition_post_init();
+
+// Init routines: 0 means failure.
+int32_t test_init();        // spinners A and B (0 if the arena fails) and the wipe mask
+int32_t cpp_init();         // always 1
+int32_t init_multitexture(); // 1 when all three ARB multitexture entry points exist
+
+// Test layers: spinner A (magenta) and spinner B (yellow, ten times slower).
+void test(int32_t, int32_t, double t, double dt);
+void test2(int32_t, int32_t, double t, double dt);
+
+// Advances the spinner's phase by `delta` radians and draws it as a 100x100
+// unit square in the current projection.
+void draw_spinner(Spinner* spinner, double delta);
+
+// Read-only views of the module state, for tests and tools.
+float sample_transition_threshold();
+float sample_transition_slide_offset();
+const TiledTexture* sample_transition_wipe_mask();
