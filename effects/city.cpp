@@ -1,1 +1,113 @@
-// placeholder: filled in by the effects work
+// City scene: the opaque background, the layer that fades in over it three
+// seconds into the scene, and the white top shape.
+// State (file scope, never reset): the three textures set by city_init, the
+// start time and the fade alpha. Depends on the picture loader
+// (assets/image.h), the tiled textures and the content seam.
+#include "effects/city.h"
+
+#include "assets/content_names.h"
+#include "assets/image.h"
+#include "effects/content.h"
+#include "platform/gl.h"
+#include "script/functable.h"
+
+namespace {
+
+TiledTexture* s_background = nullptr; // 1024 x 640, colour
+TiledTexture* s_lit = nullptr;        // 1024 x 640, colour with its mask
+TiledTexture* s_top = nullptr;        // 1024 x 640, white shape
+
+double s_startTime = -1.0; // taken anew on every call until it holds a t of 1 s or more
+double s_fadeAlpha = 0.0;  // opacity of the fade-in layer
+
+// The named embedded files as a texture: colour only, alpha only (a white
+// shape) or both. Null when a named file is missing or does not decode.
+TiledTexture* load_picture(const char* colourName, const char* alphaName, GLint filter)
+{
+    const EmbeddedFile* colour = colourName ? content_file(colourName) : nullptr;
+    const EmbeddedFile* alpha = alphaName ? content_file(alphaName) : nullptr;
+    if ((colourName && !colour) || (alphaName && !alpha))
+        return nullptr;
+    return LoadTexture(colour ? colour->data : nullptr, colour ? colour->length : 0, alpha ? alpha->data : nullptr,
+                       alpha ? alpha->length : 0, filter);
+}
+
+// A texture that was never loaded (the script ran a routine without
+// city_init) is left out rather than drawn.
+void draw_picture(const TiledTexture* texture)
+{
+    if (texture)
+        DrawTiledTexture(texture);
+}
+
+void screen_projection()
+{
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 1024, 640, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+} // namespace
+
+int32_t city_init()
+{
+    s_background = load_picture(content::CITY_BACKGROUND, nullptr, GL_NEAREST);
+    if (!s_background)
+        return 0;
+    s_lit = load_picture(content::CITY_LIT, content::CITY_LIT_MASK, GL_LINEAR);
+    if (!s_lit)
+        return 0;
+    s_top = load_picture(nullptr, content::CITY_TOP, GL_LINEAR);
+    if (!s_top)
+        return 0;
+    return 1;
+}
+
+void city_background(int32_t, int32_t, double, double)
+{
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    screen_projection();
+    glColor4f(1, 1, 1, 1);
+    draw_picture(s_background);
+    glDisable(GL_TEXTURE_2D);
+    glPopAttrib();
+}
+
+void city(int32_t, int32_t, double t, double dt)
+{
+    // Below 1, not 0: the start time ends as the t of the first call made at
+    // or after t = 1 s.
+    if (s_startTime < 1)
+        s_startTime = t;
+
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    screen_projection();
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
+
+    // A five-second fade, once three seconds have passed.
+    if (t - s_startTime > 3.0) {
+        s_fadeAlpha += 0.2 * dt;
+        if (s_fadeAlpha > 1)
+            s_fadeAlpha = 1;
+        glColor4d(1, 1, 1, s_fadeAlpha);
+        draw_picture(s_lit);
+    }
+
+    glColor4f(1, 1, 1, 1);
+    draw_picture(s_top);
+    glPopAttrib(); // switches texturing off again
+}
+
+// Registered here until the ordered list takes them.
+VIGIL_REGISTER_ROUTINE(city_init);
+VIGIL_REGISTER_ROUTINE(city_background);
+VIGIL_REGISTER_ROUTINE(city);
