@@ -1,7 +1,10 @@
 // vigil-assetgen: writes every embedded file of the demo into assets/data/
 // (or --out DIR), or, with --check, compares what it would write with what
-// is there. The output depends on nothing but this program.
+// is there. The output depends on nothing but this program. With
+// --contact-sheet it generates nothing and draws the pictures that are in
+// that folder into one PNG instead.
 #include "tools/assetgen/assetgen.h"
+#include "tools/assetgen/contact_sheet.h"
 
 #include <cstdio>
 #include <cstring>
@@ -14,9 +17,11 @@ namespace fs = std::filesystem;
 
 namespace {
 
-const char* const USAGE = "usage: vigil-assetgen [--out DIR] [--check]\n"
-                          "  --out DIR   where to write the files (default: assets/data)\n"
-                          "  --check     write nothing; exit 1 when a file differs from what would be written\n";
+const char* const USAGE =
+    "usage: vigil-assetgen [--out DIR] [--check | --contact-sheet FILE.png]\n"
+    "  --out DIR                 where to write the files (default: assets/data)\n"
+    "  --check                   write nothing; exit 1 when a file differs from what would be written\n"
+    "  --contact-sheet FILE.png  generate nothing; draw every picture found in DIR into one PNG\n";
 
 std::vector<uint8_t> read_file(const fs::path& path)
 {
@@ -30,15 +35,32 @@ int main(int argc, char** argv)
 {
     std::string out = "assets/data";
     bool check = false;
+    std::string sheet;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             out = argv[++i];
         } else if (std::strcmp(argv[i], "--check") == 0) {
             check = true;
+        } else if (std::strcmp(argv[i], "--contact-sheet") == 0 && i + 1 < argc) {
+            sheet = argv[++i];
         } else {
             std::fprintf(stderr, "vigil-assetgen: unknown argument \"%s\"\n%s", argv[i], USAGE);
             return 2;
         }
+    }
+
+    if (!sheet.empty()) {
+        if (check) {
+            std::fprintf(stderr, "vigil-assetgen: --check and --contact-sheet exclude each other\n%s", USAGE);
+            return 2;
+        }
+        std::string error;
+        if (!write_contact_sheet(out, sheet, error)) {
+            std::fprintf(stderr, "vigil-assetgen: %s\n", error.c_str());
+            return 1;
+        }
+        std::printf("contact sheet of %s written to %s\n", out.c_str(), sheet.c_str());
+        return 0;
     }
 
     GeneratedFiles files;
