@@ -167,7 +167,11 @@ Ms3dModelRecords build_mess_model()
         } else {
             const Part& ribbon = parts[static_cast<size_t>(random.below(RIBBONS))];
             const Quad& quad = ribbon.quads[static_cast<size_t>(random.below(RIBBON_SEGMENTS))];
-            centre = (quad.corner[0] + quad.corner[2]) * 0.5 + random_direction(random) * random.range(0.02, 0.12);
+            // One draw per statement: the order of draws must not depend on
+            // the compiler's order of evaluating operands.
+            Vec offset = random_direction(random);
+            double distance = random.range(0.02, 0.12);
+            centre = (quad.corner[0] + quad.corner[2]) * 0.5 + offset * distance;
             halfSize = random.range(0.06, 0.16);
             double roll = random.uniform();
             cell = roll < 0.4 ? &CELL_COLD_FLARE : (roll < 0.75 ? &CELL_SPARKS : &CELL_WARM_GLOW);
