@@ -18,11 +18,21 @@ target_link_libraries(vigil_scene_painters PUBLIC vigil_picture_writer PkgConfig
 # it optimised too, so their regeneration test stays quick.
 target_compile_options(vigil_scene_painters PRIVATE -O2)
 
+# The TGA files, the model and its pack (shared with the content tests).
+set(VIGIL_ASSETGEN_MODEL_SOURCES
+  tools/assetgen/model_files.cpp
+  tools/assetgen/model_paint.cpp
+  tools/assetgen/model_wipe.cpp
+  tools/assetgen/model_backdrop.cpp
+  tools/assetgen/model_particles.cpp
+  tools/assetgen/model_mesh.cpp
+)
+
 add_executable(vigil-assetgen
   tools/assetgen/main.cpp
   tools/assetgen/interface_pictures.cpp
   tools/assetgen/soundtrack.cpp
-  tools/assetgen/model_files.cpp
+  ${VIGIL_ASSETGEN_MODEL_SOURCES}
 )
 target_link_libraries(vigil-assetgen PRIVATE vigil_scene_painters vigil_picture_writer vigil_mp3_writer PkgConfig::CAIRO)
 
@@ -51,3 +61,27 @@ add_executable(vigil_interface_pictures_tests tests/assetgen/interface_pictures_
                tools/assetgen/interface_pictures.cpp tools/assetgen/contact_sheet.cpp
                $<TARGET_OBJECTS:vigil_arena_new>)
 target_link_libraries(vigil_interface_pictures_tests PRIVATE vigil_interface_paint vigil_assets GTest::gtest_main)
+
+
+# Content tests: the model generator's files read back through the demo's
+# decoders (the model loaded and drawn on the headless GL platform), and the
+# shipped and example scripts built by the real script builder.
+add_executable(vigil_content_tests
+  tests/assetgen/content_test.cpp
+  tests/gl/gl_fixture.cpp
+  tests/test_support.cpp
+  ${VIGIL_ASSETGEN_MODEL_SOURCES}
+)
+target_compile_definitions(vigil_content_tests PRIVATE VIGIL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(vigil_content_tests PRIVATE vigil_arena_new vigil_assets vigil_platform_headless
+                      vigil_picture_writer vigil_base PkgConfig::CAIRO GTest::gtest_main)
+gtest_discover_tests(vigil_content_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+
+# Regeneration: the committed assets/data/ is what the generator makes. Not in
+# the sanitizer build, where the generator would only run slower.
+if(NOT VIGIL_SANITIZE)
+  add_test(NAME assetgen_regeneration
+           COMMAND bash ${CMAKE_SOURCE_DIR}/tests/assetgen/content_test.sh $<TARGET_FILE:vigil-assetgen>
+           WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+  set_tests_properties(assetgen_regeneration PROPERTIES TIMEOUT 300)
+endif()
