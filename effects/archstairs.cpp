@@ -142,8 +142,3 @@ double archstairs_walker_x(int32_t j)
 {
     return s_walkers[j].x;
 }
-
-// Registered here until the ordered list takes them.
-VIGIL_REGISTER_ROUTINE(archstairs_init);
-VIGIL_REGISTER_ROUTINE(archstairs_background);
-VIGIL_REGISTER_ROUTINE(archstairs);

@@ -264,14 +264,3 @@ const bool s_test_entries_registered = [] {
 }();
 
 } // namespace
-
-// Registered here until the ordered list takes them.
-VIGIL_REGISTER_ROUTINE(cpp_init);
-VIGIL_REGISTER_ROUTINE(init_multitexture);
-VIGIL_REGISTER_ROUTINE(black);
-VIGIL_REGISTER_ROUTINE(white);
-VIGIL_REGISTER_ROUTINE(clear_depth);
-VIGIL_REGISTER_ROUTINE(sample_transition_pre);
-VIGIL_REGISTER_ROUTINE(sample_transition_pre_init);
-VIGIL_REGISTER_ROUTINE(sample_transition_post);
-VIGIL_REGISTER_ROUTINE(sample_transition_post_init);

@@ -106,8 +106,3 @@ void city(int32_t, int32_t, double t, double dt)
     draw_picture(s_top);
     glPopAttrib(); // switches texturing off again
 }
-
-// Registered here until the ordered list takes them.
-VIGIL_REGISTER_ROUTINE(city_init);
-VIGIL_REGISTER_ROUTINE(city_background);
-VIGIL_REGISTER_ROUTINE(city);

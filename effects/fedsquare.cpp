@@ -94,7 +94,3 @@ void fedsquare(int32_t, int32_t, double, double dt)
     }
     glPopAttrib();
 }
-
-// Registered here until the ordered list takes them.
-VIGIL_REGISTER_ROUTINE(fedsquare_init);
-VIGIL_REGISTER_ROUTINE(fedsquare);

@@ -53,7 +53,3 @@ void ghost_test(int32_t, int32_t, double, double dt)
         draw_ghost(s_ghost, f, k);
     glPopAttrib();
 }
-
-// Registered here until the ordered list takes them.
-VIGIL_REGISTER_ROUTINE(ghost_init);
-VIGIL_REGISTER_ROUTINE(ghost_test);

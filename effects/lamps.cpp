@@ -311,10 +311,3 @@ float lamps_big_ghost_rise()
 {
     return s_rise;
 }
-
-// Registered here until the ordered list takes them.
-VIGIL_REGISTER_ROUTINE(lamps_init);
-VIGIL_REGISTER_ROUTINE(lamps_background);
-VIGIL_REGISTER_ROUTINE(lamps_transition_pre);
-VIGIL_REGISTER_ROUTINE(lamps_transition_pre_init);
-VIGIL_REGISTER_ROUTINE(lamps);

@@ -234,11 +234,3 @@ double overlay_logo_cover_alpha()
 {
     return s_cover_alpha;
 }
-
-// Registered here until the ordered list takes them.
-VIGIL_REGISTER_ROUTINE(background_window_init);
-VIGIL_REGISTER_ROUTINE(overlay_face_init);
-VIGIL_REGISTER_ROUTINE(overlay_logo_init);
-VIGIL_REGISTER_ROUTINE(background_window);
-VIGIL_REGISTER_ROUTINE(overlay_face);
-VIGIL_REGISTER_ROUTINE(overlay_logo);

@@ -225,7 +225,3 @@ void tree_attractor(double, double dt, double offset)
     glEnd();
     glPopAttrib();
 }
-
-// Registered here until the ordered list takes them.
-VIGIL_REGISTER_ROUTINE(tree_init);
-VIGIL_REGISTER_ROUTINE(tree);
