@@ -1,10 +1,10 @@
 // vigil-capture end to end: the test build of the tool (with routines of the
 // tests' own) renders short scripts in scratch folders; its frames are read
 // back from the PNG files it writes.
+#include "tests/e2e/png_picture.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 
 #include <array>
 #include <cstdio>
@@ -16,33 +16,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-struct Picture {
-    int width = 0, height = 0;
-    std::vector<uint8_t> rgb;
-    std::array<int, 3> at(int x, int y) const
-    {
-        const uint8_t* p = &rgb[(static_cast<size_t>(y) * width + x) * 3];
-        return {p[0], p[1], p[2]};
-    }
-};
-
-Picture read_png(const fs::path& path)
-{
-    Picture picture;
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_file(&image, path.c_str()))
-        return picture;
-    image.format = PNG_FORMAT_RGB;
-    picture.rgb.resize(PNG_IMAGE_SIZE(image));
-    if (png_image_finish_read(&image, nullptr, picture.rgb.data(), 0, nullptr)) {
-        picture.width = static_cast<int>(image.width);
-        picture.height = static_cast<int>(image.height);
-    }
-    return picture;
-}
 
 struct ToolRun {
     int status;
