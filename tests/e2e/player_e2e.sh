@@ -20,9 +20,9 @@ cleanup() { kill "$xvfb" 2>/dev/null; rm -rf "$scratch"; }
 trap cleanup EXIT
 
 # The id of the newest window titled "This window is for sale" (the box, or
-# the demo's window), waiting up to 10 s; empty when none shows.
+# the demo's window), waiting up to 30 s; empty when none shows.
 window() {
-  for _ in $(seq 200); do
+  for _ in $(seq 600); do
     local id
     id=$(xwininfo -root -tree 2>/dev/null | grep '"This window is for sale"' | awk '{print $1}' | tail -n1)
     [ -n "$id" ] && { echo "$id"; return; }
