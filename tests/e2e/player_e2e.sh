@@ -30,11 +30,18 @@ window() {
   done
 }
 
-# press KEY: focuses the window and sends the key.
+# press KEY: focuses the window and sends the key; tries again when the
+# window it found went away meanwhile (a box closing as it was found).
 press() {
-  local id; id=$(window)
-  [ -n "$id" ] || return 1
-  xdotool windowfocus --sync "$id" 2>/dev/null; xdotool key --window "$id" "$1"
+  local id
+  for _ in 1 2 3; do
+    id=$(window)
+    [ -n "$id" ] || return 1
+    xdotool windowfocus --sync "$id" 2>/dev/null
+    xdotool key --window "$id" "$1" 2>/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
 }
 
 # A folder with data/init.conf and data/demo.conf.
