@@ -24,8 +24,8 @@ namespace {
 // Frame numbers at one frame a second: two or three per scene, including
 // the moments the scenes' fixed clocks make special.
 const int GOLDEN_FRAMES[] = {
-    8, 18,        // logo sequence: logo shown, cover closing
-    30, 36,       // window: face only, then the background loop (from 33.6 s)
+    10, 14,       // logo sequence: the logo shown, then fading
+    36, 39,       // window: the background loop (from 33.6 s) under the face
     48, 57,       // lamps: procession, then the big ghost (from 54.9 s)
     66, 75,       // archstairs
     84, 90,       // ghost
