@@ -75,17 +75,6 @@ void Canvas::light(const Grey& mask, Rgb colour, float gain)
     }
 }
 
-void Canvas::darken(const Grey& mask, float amount)
-{
-    for (size_t i = 0; i < mask.v.size(); ++i) {
-        float k = 1.0f - std::clamp(mask.v[i] * amount, 0.0f, 1.0f);
-        float* p = &rgb[i * 3];
-        p[0] *= k;
-        p[1] *= k;
-        p[2] *= k;
-    }
-}
-
 void vertical_gradient(Canvas& canvas, const std::vector<Stop>& stops)
 {
     for (int y = 0; y < canvas.height; ++y) {

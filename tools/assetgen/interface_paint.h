@@ -63,8 +63,6 @@ struct Canvas {
     void blend(const Grey& mask, const Canvas& over, float opacity = 1.0f);
     // Adds light: screen blend of colour * mask * gain (never passes 1).
     void light(const Grey& mask, Rgb colour, float gain = 1.0f);
-    // Multiplies each pixel by 1 - amount * mask (darkening towards black).
-    void darken(const Grey& mask, float amount);
 };
 
 // Vertical gradient through colour stops at fractions of the height (sorted).
