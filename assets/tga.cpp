@@ -75,7 +75,7 @@ uint8_t* LoadTGA(const void* a_data, int32_t* a_w, int32_t* a_h, int32_t* a_bpp,
     }
     bool rle = imageType == TGA_TRUE_COLOUR_RLE;
 
-    // Colour map specification and x/y origin: not used.
+    // The colour map fields and the x/y origin: not used.
     uint8_t skipped[9];
     ReadBytes(&reader, skipped, sizeof skipped);
     uint8_t size[5]; // width (2), height (2), pixel depth (1), little-endian

@@ -99,7 +99,7 @@ std::vector<uint8_t> write_tga(const TgaWriteOptions& options, const uint8_t* pi
     put_u8(out, static_cast<uint32_t>(options.imageId.size()));
     put_u8(out, 0);                        // no colour map
     put_u8(out, options.rle ? 10 : 2);     // true colour, run-length encoded or not
-    out.insert(out.end(), 5, 0);           // colour map specification
+    out.insert(out.end(), 5, 0);           // colour map fields
     put_u16(out, 0);                       // x origin
     put_u16(out, 0);                       // y origin
     put_u16(out, options.width);
