@@ -98,7 +98,8 @@ struct Note {
     int note;
 };
 
-// The archstairs tune, stepping down like its stairs, over Dm Bb Gm A Dm.
+// The archstairs tune, stepping down like its stairs, over Dm Bb Gm A Dm:
+// an octave up on the lead there, as written on the bells at the end.
 const std::vector<Note> STAIRS_TUNE = {
     {0, 3, 69}, {3, 1, 67}, {4, 2, 65}, {6, 2, 64},       // Dm
     {8, 3, 62}, {11, 1, 65}, {12, 4, 69},                 // Bb
@@ -107,7 +108,7 @@ const std::vector<Note> STAIRS_TUNE = {
     {32, 4, 62},                                          // Dm
 };
 
-// The fedsquare tune, an octave higher and busier.
+// The fedsquare tune over the same chords: busier, and reaching higher.
 const std::vector<Note> SQUARE_TUNE = {
     {0, 2, 74}, {2, 1, 76}, {3, 1, 77}, {4, 3, 81}, {7, 1, 79},       // Dm
     {8, 2, 77}, {10, 2, 74}, {12, 1, 77}, {13, 1, 79}, {14, 2, 81},   // Bb
@@ -122,7 +123,8 @@ const std::vector<Note> TITLE_BELLS = {
     {25, 4, 70}, {28, 4, 69}, {33, 4, 73}, {36, 6, 76}, {39, 4, 73},
 };
 
-// The ghost's bells: a slow fall through D Phrygian.
+// The ghost's bells: a slow fall, E flat darkening D minor, C sharp at the end
+// leading home.
 const std::vector<Note> GHOST_BELLS = {
     {2, 4, 81}, {5, 4, 82}, {8, 4, 81}, {11, 4, 79}, {14, 4, 77}, {16, 4, 75}, {18, 6, 74}, {20, 4, 73},
 };

@@ -1,7 +1,9 @@
 // Building blocks of the soundtrack's synthesiser: math made of plain
-// arithmetic (no libm, so that every machine computes the same bits), a
-// seeded noise source, band-limited oscillators, an envelope without steps
-// and filters. Everything runs at 44100 Hz; times are in seconds.
+// arithmetic (none of the C library's approximations, which differ between
+// versions, so every machine computes the same bits; only the exact floor and
+// ldexp are used), a seeded noise source, band-limited oscillators, an
+// envelope without steps and filters. Everything runs at 44100 Hz; times are
+// in seconds.
 #pragma once
 #include <cstdint>
 
