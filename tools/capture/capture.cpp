@@ -290,9 +290,10 @@ int run_capture(const CaptureOptions& options)
         }
         progress.update(static_cast<int>(i + 1));
     }
-    if (video.is_open() && !video.close())
+    bool wroteVideo = video.is_open();
+    if (wroteVideo && !video.close())
         return 1;
-    if (!options.framesDir.empty() || video.is_open())
+    if (!options.framesDir.empty() || wroteVideo)
         std::fprintf(stderr, "vigil-capture: wrote %d frames\n", written);
     if (options.bench)
         print_bench(bench);
