@@ -13,6 +13,7 @@ add_library(vigil_effects OBJECT
   effects/fedsquare.cpp
   effects/city.cpp
   effects/model_scene.cpp
+  effects/picture.cpp
   effects/registration.cpp
 )
 

@@ -1,5 +1,6 @@
 // Archstairs scene (see effects/archstairs.h).
 #include "effects/archstairs.h"
+#include "effects/picture.h"
 
 #include "assets/content_names.h"
 #include "assets/image.h"
@@ -26,14 +27,6 @@ double s_bob_phase = 0.0;  // radians, 3.141592 a second
 
 // The named pictures (the alpha one may be null) as one texture filtered with
 // GL_NEAREST; null when a named file is missing or does not decode.
-TiledTexture* load_picture(const char* colour, const char* alpha)
-{
-    const EmbeddedFile* c = content_file(colour);
-    const EmbeddedFile* a = alpha ? content_file(alpha) : nullptr;
-    if (!c || (alpha && !a))
-        return nullptr;
-    return LoadTexture(c->data, c->length, a ? a->data : nullptr, a ? a->length : 0, GL_NEAREST);
-}
 
 void set_ortho_screen()
 {
@@ -44,20 +37,14 @@ void set_ortho_screen()
     glLoadIdentity();
 }
 
-void draw_picture(const TiledTexture* picture)
-{
-    if (picture)
-        DrawTiledTexture(picture);
-}
-
 } // namespace
 
 int32_t archstairs_init()
 {
-    s_background = load_picture(content::ARCHSTAIRS_SCENE, nullptr);
+    s_background = load_picture(content::ARCHSTAIRS_SCENE, nullptr, GL_NEAREST);
     if (!s_background)
         return 0;
-    s_foreground = load_picture(content::ARCHSTAIRS_SCENE, content::ARCHSTAIRS_MASK);
+    s_foreground = load_picture(content::ARCHSTAIRS_SCENE, content::ARCHSTAIRS_MASK, GL_NEAREST);
     if (!s_foreground)
         return 0;
     for (int32_t j = 0; j < ARCHSTAIRS_WALKERS; ++j) {

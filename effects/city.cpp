@@ -8,6 +8,7 @@
 #include "assets/content_names.h"
 #include "assets/image.h"
 #include "effects/content.h"
+#include "effects/picture.h"
 #include "platform/gl.h"
 #include "script/functable.h"
 
@@ -22,33 +23,6 @@ double s_fadeAlpha = 0.0;  // opacity of the fade-in layer
 
 // The named embedded files as a texture: colour only, alpha only (a white
 // shape) or both. Null when a named file is missing or does not decode.
-TiledTexture* load_picture(const char* colourName, const char* alphaName, GLint filter)
-{
-    const EmbeddedFile* colour = colourName ? content_file(colourName) : nullptr;
-    const EmbeddedFile* alpha = alphaName ? content_file(alphaName) : nullptr;
-    if ((colourName && !colour) || (alphaName && !alpha))
-        return nullptr;
-    return LoadTexture(colour ? colour->data : nullptr, colour ? colour->length : 0, alpha ? alpha->data : nullptr,
-                       alpha ? alpha->length : 0, filter);
-}
-
-// A texture that was never loaded (the script ran a routine without
-// city_init) is left out rather than drawn.
-void draw_picture(const TiledTexture* texture)
-{
-    if (texture)
-        DrawTiledTexture(texture);
-}
-
-void screen_projection()
-{
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 640, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 } // namespace
 
 int32_t city_init()

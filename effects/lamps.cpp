@@ -1,5 +1,6 @@
 // Lamps scene and the figure textures (see effects/lamps.h).
 #include "effects/lamps.h"
+#include "effects/picture.h"
 
 #include "assets/content_names.h"
 #include "assets/image.h"
@@ -41,15 +42,6 @@ double s_threshold = 0.0;    // alpha reference of the lead-out transition
 
 // The named pictures (either may be null) as one texture filtered with
 // GL_NEAREST; null when a named file is missing or does not decode.
-TiledTexture* load_picture(const char* colour, const char* alpha)
-{
-    const EmbeddedFile* c = colour ? content_file(colour) : nullptr;
-    const EmbeddedFile* a = alpha ? content_file(alpha) : nullptr;
-    if ((colour && !c) || (alpha && !a))
-        return nullptr;
-    return LoadTexture(c ? c->data : nullptr, c ? c->length : 0, a ? a->data : nullptr, a ? a->length : 0,
-                       GL_NEAREST);
-}
 
 // The named picture as a mipmapped white texture with its grey level as
 // alpha; 0 when the file is missing or does not decode.
@@ -73,12 +65,6 @@ void set_ortho_screen()
     glOrtho(0, 1024, 640, 0, -1, 1);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-}
-
-void draw_picture(const TiledTexture* picture)
-{
-    if (picture)
-        DrawTiledTexture(picture);
 }
 
 // One fog pass: every puff gets its own batch; only the puffs of this pass
@@ -108,11 +94,11 @@ void draw_fog(const float* m, bool firstPass, float s)
 
 int32_t lamps_init()
 {
-    s_background = load_picture(content::LAMPS_SCENE, content::LAMPS_TRANSITION_MAP);
-    s_foreground = load_picture(content::LAMPS_SCENE, content::LAMPS_MASK);
+    s_background = load_picture(content::LAMPS_SCENE, content::LAMPS_TRANSITION_MAP, GL_NEAREST);
+    s_foreground = load_picture(content::LAMPS_SCENE, content::LAMPS_MASK, GL_NEAREST);
     if (!s_background || !s_foreground)
         return 0;
-    s_transition_map = load_picture(nullptr, content::LAMPS_TRANSITION_MAP);
+    s_transition_map = load_picture(nullptr, content::LAMPS_TRANSITION_MAP, GL_NEAREST);
     if (!s_transition_map)
         return 0;
 
