@@ -16,6 +16,10 @@
 uint8_t* DecodeImage(const void* data, uint32_t length, int32_t* width, int32_t* height);
 // Alpha values (width * height bytes, the green of each pixel) or null.
 uint8_t* DecodeAlphaImage(const void* data, uint32_t length, int32_t* width, int32_t* height);
+// Why the last DecodeImage or DecodeAlphaImage call gave null, as one line
+// for a user (no trailing newline); "" after a success. The demo itself does
+// not report it; the authors' tool prints it.
+const char* image_decode_failure();
 // Colour alone: opaque picture. Alpha alone: white picture whose opacity is
 // the alpha picture. Both: the colour picture with the alpha picture as
 // opacity (both must have the same size). Uploaded as GL_RGBA with `filter`.

@@ -5,13 +5,23 @@
 // Every failure gives null and leaves the outputs alone: unknown formats,
 // pictures libjpeg-turbo cannot turn into RGB (12-bit, CMYK), damaged or
 // truncated files, absurd sizes, and a result that does not fit in memory.
+// Each failure also leaves its reason in s_failure for the authors' tool.
 // The result comes from global operator new (the arena); the libraries'
 // own working memory comes from the C heap and is given back before return.
+//
+// GIF files are read record by record and only up to the end of the first
+// image, whose size is checked before any pixel memory exists; its rows go
+// straight into the result (clipped to the screen) through one line buffer.
+// So a GIF costs its result and a few kilobytes whatever its frames hold,
+// and what follows the first image (later frames, the trailer) is not read.
 #include "assets/image.h"
 
+#include <algorithm>
+#include <cstdarg>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared first
+#include <cstdlib>
 #include <cstring>
 #include <new>
 
@@ -19,9 +29,11 @@
 #include <jpeglib.h>
 #include <jerror.h> // warning codes; after jpeglib.h, which it needs
 
-// giflib 4 left interlaced images in file row order after DGifSlurp; the GIF
-// decoder below relies on giflib 5, whose DGifSlurp stores rows top to bottom.
+// DGifExtensionToGCB and the error codes in the file's state are giflib 5's.
 static_assert(GIFLIB_MAJOR >= 5, "giflib 5 or later is required");
+
+// Why the last decode failed ("" after a success).
+static char s_failure[256] = "";
 
 namespace {
 
@@ -35,6 +47,16 @@ constexpr long JPEG_MEMORY_LIMIT = 512L * 1024 * 1024;
 
 enum class Output { Rgba, Green };
 
+// Records the reason for a failure; returns null so callers can return it.
+__attribute__((format(printf, 1, 2))) uint8_t* fail(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(s_failure, sizeof s_failure, format, args);
+    va_end(args);
+    return nullptr;
+}
+
 size_t pixel_count(uint32_t width, uint32_t height)
 {
     return static_cast<size_t>(width) * static_cast<size_t>(height);
@@ -44,7 +66,11 @@ size_t pixel_count(uint32_t width, uint32_t height)
 uint8_t* allocate_result(Output output, uint32_t width, uint32_t height)
 {
     size_t bytes = pixel_count(width, height) * (output == Output::Rgba ? 4 : 1);
-    return new (std::nothrow) uint8_t[bytes];
+    uint8_t* result = new (std::nothrow) uint8_t[bytes];
+    if (!result)
+        fail("a %ux%u picture (%zu bytes) does not fit in the memory the demo has for pictures", width, height,
+             bytes);
+    return result;
 }
 
 // ---------------------------------------------------------------- JPEG ----
@@ -56,8 +82,15 @@ struct JpegErrors {
     std::jmp_buf jump;
 };
 
+// Keeps libjpeg's text for the message in hand as the failure's reason.
 [[noreturn]] void jpeg_fail(j_common_ptr cinfo)
 {
+    char text[JMSG_LENGTH_MAX];
+    (*cinfo->err->format_message)(cinfo, text);
+    if (cinfo->err->msg_code == JWRN_JPEG_EOF)
+        fail("the JPEG file is truncated: it ends before its end-of-image marker");
+    else
+        fail("the JPEG file is damaged or unsupported: %s", text);
     std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
 }
 
@@ -66,6 +99,10 @@ struct JpegErrors {
 // they are failures here: a broken picture must not pass for a good one.
 // Other warnings (an unknown JFIF version, stray bytes between segments, a
 // bad ICC chunk) leave the pixels intact and are ignored.
+// A file that lacks only its end-of-image marker is refused too: libjpeg
+// reports it with the same warning as a file cut at the end of a scan, and
+// a progressive file cut between scans would pass for a complete picture
+// of lower quality.
 bool damages_pixels(int code)
 {
     switch (code) {
@@ -115,6 +152,8 @@ uint8_t* decode_jpeg(const uint8_t* data, uint32_t length, Output output, int32_
     jpeg_read_header(&cinfo, TRUE);
     if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > MAX_SIDE ||
         cinfo.image_height > MAX_SIDE) {
+        fail("the JPEG picture is %ux%u pixels; the demo takes 1 to %u on each side", cinfo.image_width,
+             cinfo.image_height, MAX_SIDE);
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
     }
@@ -179,22 +218,36 @@ int gif_read(GifFileType* gif, GifByteType* buffer, int count)
     return static_cast<int>(n);
 }
 
-// The first image of the file drawn on its logical screen, which starts
+// The reason for a failure giflib reported through its error code.
+uint8_t* fail_gif(int error)
+{
+    switch (error) {
+    case D_GIF_ERR_READ_FAILED:
+        return fail("the GIF file is truncated: it ends before its first image does");
+    case D_GIF_ERR_NOT_ENOUGH_MEM:
+        return fail("out of memory while reading the GIF file");
+    default: {
+        const char* text = GifErrorString(error);
+        return fail("the GIF file is damaged: %s", text ? text : "unknown giflib error");
+    }
+    }
+}
+
+// The first image, read from the current position of the file whose image
+// descriptor giflib has just read, drawn on the logical screen, which starts
 // black. Pixels of the transparent index, indices the colour map lacks and
 // screen areas the image leaves uncovered all stay black. The image's own
 // colour map wins over the global one; a file with neither is refused.
-uint8_t* compose_gif(GifFileType* gif, Output output)
+uint8_t* draw_first_image(GifFileType* gif, Output output, int transparent)
 {
-    const SavedImage& image = gif->SavedImages[0];
-    const GifImageDesc& desc = image.ImageDesc;
+    const GifImageDesc& desc = gif->Image;
+    if (desc.Width <= 0 || desc.Height <= 0 || static_cast<uint32_t>(desc.Width) > MAX_SIDE ||
+        static_cast<uint32_t>(desc.Height) > MAX_SIDE)
+        return fail("the GIF's first image is %dx%d pixels; the demo takes 1 to %u on each side", desc.Width,
+                    desc.Height, MAX_SIDE);
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-    if (!map || !map->Colors || !image.RasterBits)
-        return nullptr;
-
-    GraphicsControlBlock control;
-    control.TransparentColor = NO_TRANSPARENT_COLOR;
-    if (DGifSavedExtensionToGCB(gif, 0, &control) != GIF_OK)
-        control.TransparentColor = NO_TRANSPARENT_COLOR;
+    if (!map || !map->Colors)
+        return fail("the GIF's first image has no colour map (neither its own nor a global one)");
 
     const uint32_t screenWidth = static_cast<uint32_t>(gif->SWidth);
     const uint32_t screenHeight = static_cast<uint32_t>(gif->SHeight);
@@ -212,29 +265,101 @@ uint8_t* compose_gif(GifFileType* gif, Output output)
         std::memset(result, 0, count);
     }
 
+    // Working memory from the C heap, given back before return.
+    GifPixelType* line = static_cast<GifPixelType*>(std::malloc(static_cast<size_t>(desc.Width)));
+    if (!line)
+        return fail("out of memory while reading the GIF file");
+
     // giflib keeps the descriptor's fields as read: offsets and sizes of
-    // 0..65535, so these sums cannot overflow.
+    // 0..65535, so these sums cannot overflow. Interlaced images hold every
+    // 8th row from row 0, then every 8th from row 4, every 4th from row 2 and
+    // every 2nd from row 1.
+    static const int PASS_START[4] = {0, 4, 2, 1};
+    static const int PASS_STEP[4] = {8, 8, 4, 2};
     const long left = desc.Left;
     const long top = desc.Top;
-    for (long iy = 0; iy < desc.Height && top + iy < static_cast<long>(screenHeight); ++iy) {
-        const GifByteType* row = image.RasterBits + static_cast<size_t>(iy) * static_cast<size_t>(desc.Width);
-        const size_t screenRow = static_cast<size_t>(top + iy) * screenWidth;
-        for (long ix = 0; ix < desc.Width && left + ix < static_cast<long>(screenWidth); ++ix) {
-            const int index = row[ix];
-            if (index == control.TransparentColor || index >= map->ColorCount)
+    const long shownWidth = std::min<long>(desc.Width, static_cast<long>(screenWidth) - left);
+    const int passes = desc.Interlace ? 4 : 1;
+    for (int pass = 0; pass < passes; ++pass) {
+        const int start = desc.Interlace ? PASS_START[pass] : 0;
+        const int step = desc.Interlace ? PASS_STEP[pass] : 1;
+        for (long iy = start; iy < desc.Height; iy += step) {
+            // Every row is decoded, shown or not, so damage anywhere in the
+            // image is found. After the last row giflib reads on to the
+            // end of the image's data.
+            if (DGifGetLine(gif, line, desc.Width) == GIF_ERROR) {
+                std::free(line);
+                return fail_gif(gif->Error);
+            }
+            if (top + iy >= static_cast<long>(screenHeight))
                 continue;
-            const GifColorType& colour = map->Colors[index];
-            const size_t i = screenRow + static_cast<size_t>(left + ix);
-            if (output == Output::Rgba) {
-                result[i * 4 + 0] = colour.Red;
-                result[i * 4 + 1] = colour.Green;
-                result[i * 4 + 2] = colour.Blue;
-            } else {
-                result[i] = colour.Green;
+            const size_t screenRow = static_cast<size_t>(top + iy) * screenWidth;
+            for (long ix = 0; ix < shownWidth; ++ix) {
+                const int index = line[ix];
+                if (index == transparent || index >= map->ColorCount)
+                    continue;
+                const GifColorType& colour = map->Colors[index];
+                const size_t i = screenRow + static_cast<size_t>(left + ix);
+                if (output == Output::Rgba) {
+                    result[i * 4 + 0] = colour.Red;
+                    result[i * 4 + 1] = colour.Green;
+                    result[i * 4 + 2] = colour.Blue;
+                } else {
+                    result[i] = colour.Green;
+                }
             }
         }
     }
+    std::free(line);
     return result;
+}
+
+// Reads the records before the first image (extensions are passed over; the
+// first graphics control extension gives the transparent index), then the
+// first image itself. Nothing after it is read.
+uint8_t* read_first_image(GifFileType* gif, Output output)
+{
+    if (gif->SWidth <= 0 || gif->SHeight <= 0 || static_cast<uint32_t>(gif->SWidth) > MAX_SIDE ||
+        static_cast<uint32_t>(gif->SHeight) > MAX_SIDE)
+        return fail("the GIF's screen is %dx%d pixels; the demo takes 1 to %u on each side", gif->SWidth,
+                    gif->SHeight, MAX_SIDE);
+    int transparent = NO_TRANSPARENT_COLOR;
+    bool controlSeen = false;
+    for (;;) {
+        GifRecordType type = UNDEFINED_RECORD_TYPE;
+        if (DGifGetRecordType(gif, &type) == GIF_ERROR)
+            return fail_gif(gif->Error);
+        switch (type) {
+        case EXTENSION_RECORD_TYPE: {
+            int code = 0;
+            GifByteType* block = nullptr;
+            if (DGifGetExtension(gif, &code, &block) == GIF_ERROR)
+                return fail_gif(gif->Error);
+            // Sub-blocks are handed out one at a time in giflib's own buffer:
+            // nothing of them is kept. A control block of the wrong length
+            // gives no transparency.
+            if (code == GRAPHICS_EXT_FUNC_CODE && !controlSeen && block) {
+                controlSeen = true;
+                GraphicsControlBlock control;
+                if (DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK)
+                    transparent = control.TransparentColor;
+            }
+            while (block) {
+                if (DGifGetExtensionNext(gif, &block) == GIF_ERROR)
+                    return fail_gif(gif->Error);
+            }
+            break;
+        }
+        case IMAGE_DESC_RECORD_TYPE:
+            if (DGifGetImageDesc(gif) == GIF_ERROR)
+                return fail_gif(gif->Error);
+            return draw_first_image(gif, output, transparent);
+        case TERMINATE_RECORD_TYPE:
+            return fail("the GIF file holds no image");
+        default:
+            return fail_gif(D_GIF_ERR_WRONG_RECORD);
+        }
+    }
 }
 
 uint8_t* decode_gif(const uint8_t* data, uint32_t length, Output output, int32_t* width, int32_t* height)
@@ -243,16 +368,8 @@ uint8_t* decode_gif(const uint8_t* data, uint32_t length, Output output, int32_t
     int error = 0;
     GifFileType* gif = DGifOpen(&source, gif_read, &error);
     if (!gif)
-        return nullptr;
-    uint8_t* result = nullptr;
-    // DGifOpen has read the screen descriptor: refuse absurd screens before
-    // DGifSlurp decodes anything. DGifSlurp reads every image, and fails on
-    // damaged or truncated data anywhere in the file; interlaced images come
-    // out of it with their rows already in top-to-bottom order.
-    const bool screenOk = gif->SWidth > 0 && gif->SHeight > 0 && static_cast<uint32_t>(gif->SWidth) <= MAX_SIDE &&
-                          static_cast<uint32_t>(gif->SHeight) <= MAX_SIDE;
-    if (screenOk && DGifSlurp(gif) == GIF_OK && gif->ImageCount > 0)
-        result = compose_gif(gif, output);
+        return fail_gif(error);
+    uint8_t* result = read_first_image(gif, output);
     if (result) {
         *width = gif->SWidth;
         *height = gif->SHeight;
@@ -263,14 +380,15 @@ uint8_t* decode_gif(const uint8_t* data, uint32_t length, Output output, int32_t
 
 uint8_t* decode(const void* data, uint32_t length, Output output, int32_t* width, int32_t* height)
 {
+    s_failure[0] = '\0';
     if (!data || !width || !height)
-        return nullptr;
+        return fail("no file or no place for its size given");
     const uint8_t* bytes = static_cast<const uint8_t*>(data);
     if (length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8)
         return decode_jpeg(bytes, length, output, width, height);
     if (length >= 6 && (std::memcmp(bytes, "GIF87a", 6) == 0 || std::memcmp(bytes, "GIF89a", 6) == 0))
         return decode_gif(bytes, length, output, width, height);
-    return nullptr;
+    return fail("not a JPEG or GIF file (it starts with neither FF D8 nor \"GIF87a\" or \"GIF89a\")");
 }
 
 } // namespace
@@ -283,4 +401,9 @@ uint8_t* DecodeImage(const void* data, uint32_t length, int32_t* width, int32_t*
 uint8_t* DecodeAlphaImage(const void* data, uint32_t length, int32_t* width, int32_t* height)
 {
     return decode(data, length, Output::Green, width, height);
+}
+
+const char* image_decode_failure()
+{
+    return s_failure;
 }

@@ -110,8 +110,9 @@ bool Model::Load(const void* packData, const char* name, uint32_t packLength)
 bool Model::LoadFromMemory(ResourcePack* fromPack, const char* name)
 {
     const uint8_t* data = ResourcePack_GetData(fromPack, name);
-    // Where the pack's length is known its entries are known to lie within
-    // it, so the entry's size bounds every read. Otherwise the file is trusted.
+    // Where the pack's length is known the entry's size is cut to the pack's
+    // end (the original packs store 0xCCCCCCCC there), so it bounds every
+    // read. Otherwise the file is trusted.
     uint32_t length = LENGTH_UNKNOWN;
     if (data && fromPack->length != LENGTH_UNKNOWN)
         length = ResourcePack_GetSize(fromPack, name);

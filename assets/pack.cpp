@@ -49,13 +49,23 @@ const uint8_t* entry_bytes(const ResourcePack* pack, uint32_t index)
     return pack->data + PACK_HEADER_SIZE + static_cast<size_t>(index) * PACK_ENTRY_SIZE;
 }
 
-// Whether entry `index`'s data lies within the pack (always, when the pack's
-// length is unknown).
-bool entry_inside(const ResourcePack* pack, uint32_t index)
+// Whether entry `index`'s offset lies within the pack (always, when the
+// pack's length is unknown). An offset at the very end gives empty data.
+bool entry_usable(const ResourcePack* pack, uint32_t index)
+{
+    return pack->length == LENGTH_UNKNOWN || read_u32(entry_bytes(pack, index)) <= pack->length;
+}
+
+// The bytes of a usable entry that can be read: its size field, cut to
+// what the pack holds from the entry's offset on.
+uint32_t readable_size(const ResourcePack* pack, uint32_t index)
 {
     const uint8_t* entry = entry_bytes(pack, index);
-    uint64_t end = static_cast<uint64_t>(read_u32(entry)) + read_u32(entry + 4);
-    return pack->length == LENGTH_UNKNOWN || end <= pack->length;
+    uint32_t size = read_u32(entry + 4);
+    if (pack->length == LENGTH_UNKNOWN)
+        return size;
+    uint32_t left = pack->length - read_u32(entry);
+    return size < left ? size : left;
 }
 
 // The index of the first usable entry whose base name matches `name`'s, or -1.
@@ -66,7 +76,7 @@ int64_t find_index(const ResourcePack* pack, const char* name)
     const char* key = GetBaseName(name);
     uint32_t count = ResourcePack_EntryCount(pack);
     for (uint32_t i = 0; i < count; ++i) {
-        if (!entry_inside(pack, i))
+        if (!entry_usable(pack, i))
             continue;
         const uint8_t* entry = entry_bytes(pack, i);
         // A name that fills all 128 bytes has no terminator of its own.
@@ -110,13 +120,20 @@ uint32_t ResourcePack_EntryCount(const ResourcePack* pack)
     return count;
 }
 
-bool ResourcePack_EntryAt(const ResourcePack* pack, uint32_t index, PackEntry* entry)
+bool ResourcePack_EntryAt(const ResourcePack* pack, uint32_t index, PackEntry* entry, uint32_t* storedSize)
 {
     std::memset(entry, 0, sizeof *entry);
+    if (storedSize)
+        *storedSize = 0;
     if (index >= ResourcePack_EntryCount(pack))
         return false;
     std::memcpy(entry, entry_bytes(pack, index), sizeof *entry);
-    return entry_inside(pack, index);
+    if (storedSize)
+        *storedSize = entry->size;
+    if (!entry_usable(pack, index))
+        return false;
+    entry->size = readable_size(pack, index);
+    return true;
 }
 
 const PackEntry* ResourcePack_FindEntry(const ResourcePack* pack, const char* name)
@@ -125,14 +142,17 @@ const PackEntry* ResourcePack_FindEntry(const ResourcePack* pack, const char* na
     if (index < 0)
         return nullptr;
     const uint8_t* entry = entry_bytes(pack, static_cast<uint32_t>(index));
-    // The entry itself when it is aligned for a PackEntry; otherwise a copy
-    // in the arena, which is as long-lived as the pack.
-    if (reinterpret_cast<uintptr_t>(entry) % alignof(PackEntry) == 0)
+    // The entry itself when it is aligned for a PackEntry and its size can
+    // be read as it stands; otherwise a copy in the arena, which is as
+    // long-lived as the pack, with the size cut to the pack.
+    const uint32_t size = readable_size(pack, static_cast<uint32_t>(index));
+    if (reinterpret_cast<uintptr_t>(entry) % alignof(PackEntry) == 0 && size == read_u32(entry + 4))
         return reinterpret_cast<const PackEntry*>(entry);
     PackEntry* copy = new (std::nothrow) PackEntry();
     if (!copy)
         return nullptr;
     std::memcpy(copy, entry, sizeof(PackEntry));
+    copy->size = size;
     return copy;
 }
 
@@ -149,7 +169,7 @@ uint32_t ResourcePack_GetSize(const ResourcePack* pack, const char* name)
     int64_t index = find_index(pack, name);
     if (index < 0)
         return 0;
-    return read_u32(entry_bytes(pack, static_cast<uint32_t>(index)) + 4);
+    return readable_size(pack, static_cast<uint32_t>(index));
 }
 
 const char* GetBaseName(const char* path)

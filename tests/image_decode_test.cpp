@@ -1,10 +1,15 @@
 // DecodeImage and DecodeAlphaImage on files made by the picture writers:
-// sizes, pixels, GIF composition, refused inputs, damaged files.
+// sizes, pixels, GIF composition, refused inputs with their reasons, damaged
+// files, GIF files read only up to their first image.
 #include "assets/image.h"
 #include "tools/common/picture_writer.h"
 
 #include <gtest/gtest.h>
 #include <png.h>
+
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -73,17 +78,27 @@ size_t frame_header(const Bytes& f)
     return 0;
 }
 
-// Every strict prefix of `file` is refused with the outputs untouched. Of
+// Every prefix of `file` shorter than `complete` bytes is refused with the
+// outputs untouched and a reason; longer ones decode like the whole file. Of
 // files with 1 to 3 bits flipped, each is refused by both decoders, or both
 // give the same sane size with alpha 255 and alpha values equal to the green
 // bytes; every byte is read, so the sanitizer build reports any shortfall.
-void expect_damage_handled(const Bytes& file, int flipRounds)
+void expect_damage_handled(const Bytes& file, int flipRounds, size_t complete)
 {
-    for (size_t n = 0; n < file.size(); ++n)
-        for (DecodeFn fn : {DecodeImage, DecodeAlphaImage}) {
-            Decoded d = decode(fn, Bytes(file.begin(), file.begin() + static_cast<long>(n)));
+    const Decoded whole = decode(DecodeImage, file);
+    ASSERT_NE(whole.data, nullptr);
+    for (size_t n = 0; n < file.size(); ++n) {
+        Decoded d = decode(DecodeImage, Bytes(file.begin(), file.begin() + static_cast<long>(n)));
+        if (n < complete) {
             ASSERT_TRUE(d.data == nullptr && d.width == -7) << "prefix of " << n << " bytes";
+            ASSERT_STRNE(image_decode_failure(), "") << "prefix of " << n << " bytes";
+            ASSERT_EQ(decode(DecodeAlphaImage, Bytes(file.begin(), file.begin() + static_cast<long>(n))).data,
+                      nullptr);
+        } else {
+            ASSERT_TRUE(d.data && d.width == whole.width && d.height == whole.height) << "prefix of " << n;
+            ASSERT_EQ(std::memcmp(d.data, whole.data, static_cast<size_t>(d.width) * d.height * 4), 0);
         }
+    }
     uint32_t state = 12345, decoded = 0;
     auto next = [&] { return (state = state * 1103515245u + 12345u) >> 8; };
     for (int r = 0; r < flipRounds; ++r) {
@@ -160,9 +175,15 @@ TEST(JpegDecode, TruncatedOrBitFlippedFiles)
 {
     // Truncations include cuts inside the scan data, where the library would
     // otherwise pad the picture with invented rows.
+    // A file lacking only its end-of-image marker is refused as well: a
+    // progressive file cut between two scans looks the same to the decoder.
     Bytes source = gradient(24, 16, 3);
-    expect_damage_handled(jpeg(source, 24, 16, 3), 1500);
-    expect_damage_handled(jpeg(source, 24, 16, 3, true), 1500);
+    for (bool progressive : {false, true}) {
+        Bytes file = jpeg(source, 24, 16, 3, progressive);
+        expect_damage_handled(file, 1500, file.size());
+        decode(DecodeImage, Bytes(file.begin(), file.end() - 2));
+        EXPECT_NE(std::strstr(image_decode_failure(), "end-of-image marker"), nullptr) << image_decode_failure();
+    }
 }
 
 namespace {
@@ -270,11 +291,80 @@ TEST(GifDecode, RefusesEmptyOrAbsurdScreensAndImagelessFiles)
 
 TEST(GifDecode, TruncatedOrBitFlippedFiles)
 {
+    // The trailer is not needed: the first image is all that is read.
     GifPicture p = small_gif();
     p.transparentIndex = 2;
-    expect_damage_handled(gif(p), 1500);
+    Bytes file = gif(p);
+    expect_damage_handled(file, 1500, file.size() - 1);
     p.interlaced = true;
-    expect_damage_handled(gif(p), 1500);
+    file = gif(p);
+    expect_damage_handled(file, 1500, file.size() - 1);
+}
+
+TEST(GifDecode, OnlyTheFirstImageIsReadAndItsSizeIsCheckedFirst)
+{
+    // A damaged second frame after a complete first one.
+    Bytes file = gif(small_gif());
+    Bytes twoFrames(file.begin(), file.end() - 1);
+    twoFrames.insert(twoFrames.end(), {0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0, 2, 5, 0xFF, 0xFF, 0xFF, 0x00, 0x00});
+    Decoded first = decode(DecodeImage, file), both = decode(DecodeImage, twoFrames);
+    ASSERT_TRUE(first.data && both.data && both.width == 7 && both.height == 5);
+    EXPECT_EQ(std::memcmp(first.data, both.data, 7 * 5 * 4), 0);
+
+    // Three frames larger than the screen: the first, clipped, shows white.
+    GifFlood flood;
+    flood.screenWidth = 40, flood.screenHeight = 30, flood.width = 50, flood.height = 60, flood.frames = 3;
+    ASSERT_TRUE(encode_gif_flood(file, flood));
+    Decoded clipped = decode(DecodeImage, file);
+    ASSERT_TRUE(clipped.data && clipped.width == 40 && clipped.height == 30);
+    EXPECT_EQ(clipped.at(39, 29), (Rgba{255, 255, 255, 255}));
+
+    // A frame over the side limit is refused on its descriptor, whatever
+    // the screen.
+    flood = GifFlood{};
+    for (int side : {16384, 16385}) {
+        flood.width = side;
+        ASSERT_TRUE(encode_gif_flood(file, flood));
+        Decoded d = decode(DecodeAlphaImage, file);
+        EXPECT_EQ(d.data != nullptr, side == 16384) << side;
+        if (side > 16384) {
+            EXPECT_NE(std::strstr(image_decode_failure(), "16385x1"), nullptr) << image_decode_failure();
+        }
+    }
+}
+
+TEST(GifDecode, AHugeFirstFrameOnATinyScreenTakesLittleMemory)
+{
+    // 12000 x 12000 pixels in 55 KB; only a 2 x 2 screen is kept. Decoded in
+    // a child process, whose peak resident size shows what the decode took.
+    GifFlood flood;
+    flood.screenWidth = flood.screenHeight = 2;
+    flood.width = flood.height = 12000;
+    flood.frames = 2;
+    Bytes file;
+    ASSERT_TRUE(encode_gif_flood(file, flood));
+    int channel[2];
+    ASSERT_EQ(pipe(channel), 0);
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        rusage before{}, after{};
+        getrusage(RUSAGE_SELF, &before);
+        Decoded d = decode(DecodeImage, file);
+        getrusage(RUSAGE_SELF, &after);
+        long grown = d.data && d.width == 2 && d.at(1, 1) == Rgba{255, 255, 255, 255}
+                         ? after.ru_maxrss - before.ru_maxrss
+                         : -1;
+        (void)!write(channel[1], &grown, sizeof grown);
+        _exit(0);
+    }
+    close(channel[1]);
+    long grownKb = -2;
+    EXPECT_EQ(read(channel[0], &grownKb, sizeof grownKb), static_cast<ssize_t>(sizeof grownKb));
+    close(channel[0]);
+    waitpid(child, nullptr, 0);
+    ASSERT_GE(grownKb, 0) << "the picture did not decode as expected";
+    EXPECT_LT(grownKb, 64 * 1024) << "KB of peak memory the decode added";
 }
 
 TEST(PictureDecode, OtherBytesGiveNullAndLeaveOutputsAlone)

@@ -1,7 +1,10 @@
 // Resource pack: base names, look-ups in any case behind any directory, the
-// first of duplicates, entries and directories outside a known length, names
-// without terminator, misaligned and corrupted packs.
+// first of duplicates, sizes cut to a known length (the original packs'
+// 0xCCCCCCCC), entries and directories outside it, names without
+// terminator, misaligned and corrupted packs.
+#include "assets/model.h"
 #include "assets/pack.h"
+#include "tests/test_support.h"
 #include "tools/common/asset_writers.h"
 
 #include <gtest/gtest.h>
@@ -89,40 +92,55 @@ TEST(ResourcePack, FindsTheFirstEntryOfABaseNameInAnyCaseBehindAnyDirectory)
     EXPECT_NE(error.find("longer than 128 bytes"), std::string::npos);
 }
 
-TEST(ResourcePack, EntriesAndDirectoriesOutsideAKnownLengthAreNotReturned)
+TEST(ResourcePack, SizesPastAKnownLengthAreCutAndOffsetsPastItAreNotReturned)
 {
     const std::vector<uint8_t> good = test_pack();
     const uint32_t length = static_cast<uint32_t>(good.size());
-    struct Case {
-        const char* what;
-        uint32_t field, value;
-    } const cases[] = {{"size past the end", 4, 0xCCCCCCCCu},
-                       {"size one past the end", 4, length - FILES_START + 1},
-                       {"offset past the end", 0, length + 1},
-                       {"offset + size past 32 bits", 0, 0xFFFFFFF8u}};
-    for (const Case& c : cases) {
+    // The original packs' model entry: offset inside, size field 0xCCCCCCCC.
+    // Everything from the offset to the pack's end is readable.
+    for (uint32_t size : {0xCCCCCCCCu, length - FILES_START + 1, 0xFFFFFFFFu}) {
         std::vector<uint8_t> data = good;
-        set_entry(data, 0, c.field, c.value);
+        set_entry(data, 0, 4, size);
         ResourcePack bounded{data.data(), length};
-        EXPECT_EQ(ResourcePack_FindEntry(&bounded, "mess.ms3d"), nullptr) << c.what;
+        EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), data.data() + FILES_START) << size;
+        EXPECT_EQ(ResourcePack_GetSize(&bounded, "mess.ms3d"), length - FILES_START) << size;
+        const PackEntry* found = ResourcePack_FindEntry(&bounded, "MESS.ms3d");
+        ASSERT_NE(found, nullptr) << size;
+        EXPECT_EQ(found->size, length - FILES_START) << "a found entry carries the cut size";
+        EXPECT_EQ(found->offset, FILES_START);
         PackEntry listed;
-        EXPECT_FALSE(ResourcePack_EntryAt(&bounded, 0, &listed)) << c.what;
-        EXPECT_STREQ(listed.name, "mess.ms3d") << "listing still shows the entry";
-        EXPECT_EQ(ResourcePack_GetSize(&bounded, "mess.ms3d"), 0u) << c.what;
-        EXPECT_NE(ResourcePack_GetData(&bounded, "particles.tga"), nullptr) << c.what;
-        // Without a length the entry is trusted.
+        uint32_t stored = 0;
+        EXPECT_TRUE(ResourcePack_EntryAt(&bounded, 0, &listed, &stored)) << size;
+        EXPECT_EQ(listed.size, length - FILES_START);
+        EXPECT_EQ(stored, size);
+        // Without a length the field is trusted as it stands.
         ResourcePack trusted{data.data(), LENGTH_UNKNOWN};
-        EXPECT_NE(ResourcePack_GetData(&trusted, "mess.ms3d"), nullptr) << c.what;
+        EXPECT_EQ(ResourcePack_GetSize(&trusted, "mess.ms3d"), size);
     }
 
-    // An empty entry at the very end lies inside; an unusable entry is passed
-    // over, so a later one of the same name is found.
+    for (uint32_t offset : {length + 1, 0xFFFFFFF8u}) {
+        std::vector<uint8_t> data = good;
+        set_entry(data, 0, 0, offset);
+        ResourcePack bounded{data.data(), length};
+        EXPECT_EQ(ResourcePack_FindEntry(&bounded, "mess.ms3d"), nullptr) << offset;
+        EXPECT_EQ(ResourcePack_GetSize(&bounded, "mess.ms3d"), 0u) << offset;
+        PackEntry listed;
+        EXPECT_FALSE(ResourcePack_EntryAt(&bounded, 0, &listed)) << offset;
+        EXPECT_STREQ(listed.name, "mess.ms3d") << "listing still shows the entry";
+        EXPECT_NE(ResourcePack_GetData(&bounded, "particles.tga"), nullptr) << offset;
+        ResourcePack trusted{data.data(), LENGTH_UNKNOWN};
+        EXPECT_NE(ResourcePack_GetData(&trusted, "mess.ms3d"), nullptr) << offset;
+    }
+
+    // An entry at the very end is empty; an unusable entry is passed over,
+    // so a later one of the same name is found.
     std::vector<uint8_t> data = good;
     set_entry(data, 0, 0, length);
-    set_entry(data, 0, 4, 0);
-    set_entry(data, 2, 4, 0xFFFFFFFFu);
+    set_entry(data, 0, 4, 0xCCCCCCCCu);
+    set_entry(data, 2, 0, length + 1);
     ResourcePack bounded{data.data(), length};
     EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), data.data() + length);
+    EXPECT_EQ(ResourcePack_GetSize(&bounded, "mess.ms3d"), 0u);
     EXPECT_EQ(ResourcePack_GetSize(&bounded, "dup.txt"), 6u);
 
     // A directory that runs past the pack finds nothing, not even entries
@@ -183,5 +201,46 @@ TEST(ResourcePack, CorruptedPacksNeverPointOutsideTheirLength)
         std::vector<uint8_t> changed = good;
         changed[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
         check(changed, changed.size());
+    }
+}
+
+TEST(ResourcePack, TheOriginalLayoutLoadsItsModelAndRefusesATruncatedOne)
+{
+    // A triangle in one group without material: nothing to upload.
+    Ms3dModelRecords records;
+    records.vertices.resize(3);
+    records.triangles.resize(1);
+    records.triangles[0].vertexIndices[1] = 1;
+    records.triangles[0].vertexIndices[2] = 2;
+    records.groups = {{0, "g", {0}, -1}};
+    const std::vector<uint8_t> model = write_ms3d(records);
+
+    // Model first with its size field unset, then the texture, as in the
+    // original pack; or the model last and cut short.
+    for (bool truncated : {false, true}) {
+        SCOPED_TRACE(truncated ? "truncated model last" : "model before the texture");
+        std::vector<PackFile> files{{"mess.ms3d", model}, {"..\\..\\..\\3d\\particles.tga", bytes("texture")}};
+        if (truncated) {
+            files[0].bytes.resize(model.size() - 1);
+            std::swap(files[0], files[1]);
+        }
+        std::vector<uint8_t> data;
+        ASSERT_TRUE(write_pack(files, &data));
+        set_entry(data, truncated ? 1 : 0, 4, 0xCCCCCCCCu);
+        // An exactly sized block, so a read past the pack shows in the
+        // sanitizer build.
+        uint8_t* block = static_cast<uint8_t*>(std::malloc(data.size()));
+        std::memcpy(block, data.data(), data.size());
+        LogCapture log;
+        Model loaded;
+        EXPECT_EQ(loaded.Load(block, "mess.ms3d", static_cast<uint32_t>(data.size())), !truncated);
+        if (truncated) {
+            EXPECT_EQ(log.lines, std::vector<std::string>{"Model::LoadFromMemory: Model data ends before its last record!\n"});
+        } else {
+            EXPECT_TRUE(log.lines.empty());
+            EXPECT_EQ(loaded.vertexCount, 3u);
+            EXPECT_EQ(loaded.groupCount, 1);
+        }
+        std::free(block);
     }
 }

@@ -42,9 +42,13 @@ int fail(const std::string& message)
     return 1;
 }
 
-// The decoders' own messages ("LoadTGA: ...") go to standard error.
+// The decoders' own messages ("LoadTGA: ...") go to standard error; the
+// count tells whether a refusal came with a reason.
+int s_diagnostics = 0;
+
 void print_diagnostic(const char* text, void*)
 {
+    ++s_diagnostics;
     std::fputs(text, stderr);
 }
 
@@ -61,6 +65,31 @@ bool save_png(const std::string& path, const uint8_t* pixels, int width, int hei
 {
     std::vector<uint8_t> png;
     return encode_png(png, pixels, width, height, channels) && write_file(path, png);
+}
+
+uint32_t read_le32(const uint8_t* p)
+{
+    return static_cast<uint32_t>(p[0]) | static_cast<uint32_t>(p[1]) << 8 | static_cast<uint32_t>(p[2]) << 16 |
+           static_cast<uint32_t>(p[3]) << 24;
+}
+
+// Longest name `pack build` writes: the 128-byte field keeps a terminator.
+constexpr size_t MAX_PACK_NAME = sizeof(PackEntry::name) - 1;
+
+// Whether two names find the same pack entry: equal base names, ignoring
+// ASCII case.
+bool same_base_name(const std::string& a, const std::string& b)
+{
+    const char* x = GetBaseName(a.c_str());
+    const char* y = GetBaseName(b.c_str());
+    for (;; ++x, ++y) {
+        const char cx = (*x >= 'A' && *x <= 'Z') ? static_cast<char>(*x - 'A' + 'a') : *x;
+        const char cy = (*y >= 'A' && *y <= 'Z') ? static_cast<char>(*y - 'A' + 'a') : *y;
+        if (cx != cy)
+            return false;
+        if (!cx)
+            return true;
+    }
 }
 
 const char* kind_of(const uint8_t* data, uint32_t length)
@@ -88,8 +117,7 @@ int decode(int argc, char** argv)
     uint8_t* pixels = alpha ? DecodeAlphaImage(bytes.data(), static_cast<uint32_t>(bytes.size()), &width, &height)
                             : DecodeImage(bytes.data(), static_cast<uint32_t>(bytes.size()), &width, &height);
     if (!pixels)
-        return fail(std::string(argv[2]) +
-                    ": the demo cannot decode this file (it takes complete JPEG and GIF files only)");
+        return fail(std::string(argv[2]) + ": refused: " + image_decode_failure());
     if (!alpha) {
         // Colour pixels always have alpha 255: the PNG holds red, green, blue.
         std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
@@ -112,9 +140,20 @@ int tga(int argc, char** argv)
     if (!read_file(argv[2], bytes))
         return fail(std::string("cannot read ") + argv[2]);
     int32_t width = 0, height = 0, bpp = 0;
+    const int before = s_diagnostics;
     uint8_t* pixels = LoadTGA(bytes.data(), &width, &height, &bpp, static_cast<uint32_t>(bytes.size()));
-    if (!pixels)
+    if (!pixels && s_diagnostics > before)
         return fail(std::string(argv[2]) + ": refused (see the message above)");
+    // LoadTGA's one silent refusal: the pixels (whose size it has written
+    // out by then) do not fit in memory.
+    if (!pixels)
+        return fail(std::string(argv[2]) + ": refused: " + std::to_string(width) + "x" + std::to_string(height) +
+                    " pixels of " + std::to_string(bpp) + " bits need " +
+                    std::to_string(static_cast<uint64_t>(width) * static_cast<uint64_t>(height) * (bpp / 8)) +
+                    " bytes, more than the memory the demo has for pictures");
+    if (width == 0 || height == 0)
+        return fail(std::string(argv[2]) + ": the picture is " + std::to_string(width) + "x" +
+                    std::to_string(height) + " pixels: a PNG cannot hold an empty picture");
     if (!save_png(argv[3], pixels, width, height, bpp / 8))
         return fail(std::string("cannot write ") + argv[3]);
     std::printf("%s: %dx%d, %d bits\n", argv[2], width, height, bpp);
@@ -142,13 +181,26 @@ int pack(int argc, char** argv)
         ResourcePack* pack = open_pack(argv[3], bytes, problem);
         if (!pack)
             return fail(problem);
+        // The entry count as stored: a directory that does not fit in the
+        // pack makes the demo find nothing, which must not look like an
+        // empty pack.
+        const uint64_t stored = bytes.size() >= 8 ? read_le32(bytes.data() + 4) : 0;
+        if (8 + stored * sizeof(PackEntry) > bytes.size())
+            return fail(std::string(argv[3]) + ": damaged pack: its directory of " + std::to_string(stored) +
+                        " entries needs " + std::to_string(8 + stored * sizeof(PackEntry)) +
+                        " bytes, but the pack is " + std::to_string(bytes.size()) + " bytes long");
         uint32_t count = ResourcePack_EntryCount(pack);
         std::printf("%10s %10s  %s\n", "offset", "size", "name");
         for (uint32_t i = 0; i < count; ++i) {
             PackEntry entry;
-            bool inside = ResourcePack_EntryAt(pack, i, &entry);
-            std::printf("%10u %10u  %.*s%s\n", entry.offset, entry.size, 128, entry.name,
-                        inside ? "" : "   (outside the pack: never found)");
+            uint32_t sizeField = 0;
+            bool usable = ResourcePack_EntryAt(pack, i, &entry, &sizeField);
+            std::string note;
+            if (!usable)
+                note = "   (offset outside the pack: never found)";
+            else if (entry.size != sizeField)
+                note = "   (size field " + std::to_string(sizeField) + " runs past the pack: read to its end)";
+            std::printf("%10u %10u  %.*s%s\n", entry.offset, entry.size, 128, entry.name, note.c_str());
         }
         return 0;
     }
@@ -174,6 +226,19 @@ int pack(int argc, char** argv)
                 return usage("pack build takes NAME=FILE pairs");
             PackFile file;
             file.name.assign(argv[i], static_cast<size_t>(equals - argv[i]));
+            // The directory holds 128 bytes per name; the demo's packs keep
+            // a terminator in them.
+            if (file.name.size() > MAX_PACK_NAME)
+                return usage(("the name \"" + file.name + "\" is " + std::to_string(file.name.size()) +
+                              " bytes long; a pack holds names of at most " + std::to_string(MAX_PACK_NAME))
+                                 .c_str());
+            // Look-ups go by base name in any case and find the first entry
+            // only: a second file of the same base name could never be had.
+            for (const PackFile& earlier : files)
+                if (same_base_name(earlier.name, file.name))
+                    return usage(("\"" + file.name + "\" and \"" + earlier.name +
+                                  "\" have the same base name; the demo would only ever find the first")
+                                     .c_str());
             if (!read_file(equals + 1, file.bytes))
                 return fail(std::string("cannot read ") + (equals + 1));
             files.push_back(std::move(file));

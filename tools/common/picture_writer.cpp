@@ -175,6 +175,80 @@ bool put_gif(GifFileType* gif, const GifPicture& p, ColorMapObject* map)
     return true;
 }
 
+// LZW codes packed least significant bit first into 255-byte sub-blocks.
+class GifCodeWriter {
+public:
+    explicit GifCodeWriter(std::vector<uint8_t>& out) : m_out(out) {}
+    void put(uint32_t code, int bits)
+    {
+        m_bits |= static_cast<uint64_t>(code) << m_count;
+        m_count += bits;
+        while (m_count >= 8) {
+            byte(static_cast<uint8_t>(m_bits));
+            m_bits >>= 8;
+            m_count -= 8;
+        }
+    }
+    // Flushes the last bits and closes the data with an empty sub-block.
+    void finish()
+    {
+        if (m_count > 0)
+            byte(static_cast<uint8_t>(m_bits));
+        if (!m_block.empty()) {
+            m_out.push_back(static_cast<uint8_t>(m_block.size()));
+            m_out.insert(m_out.end(), m_block.begin(), m_block.end());
+        }
+        m_out.push_back(0);
+    }
+
+private:
+    void byte(uint8_t b)
+    {
+        m_block.push_back(b);
+        if (m_block.size() == 255) {
+            m_out.push_back(255);
+            m_out.insert(m_out.end(), m_block.begin(), m_block.end());
+            m_block.clear();
+        }
+    }
+    std::vector<uint8_t>& m_out;
+    std::vector<uint8_t> m_block;
+    uint64_t m_bits = 0;
+    int m_count = 0;
+};
+
+// The LZW data of `pixels` pixels of index 1 with a minimum code size of 2
+// (clear code 4, end code 5, first free code 6). After the first code each
+// code is the next free one, whose string is one pixel longer than the last;
+// once the table is full, code 4095 (4091 pixels) repeats. The code width
+// follows the decoder's: it grows when the next free code reaches 1 << width.
+void put_flood_data(std::vector<uint8_t>& out, uint64_t pixels)
+{
+    constexpr uint32_t CLEAR = 4, END = 5, LAST = 4095;
+    out.push_back(2);
+    GifCodeWriter writer(out);
+    int width = 3;
+    uint32_t next = 6;
+    writer.put(CLEAR, width);
+    writer.put(1, width);
+    uint64_t left = pixels - 1;
+    while (left > 0) {
+        // Code c stands for c - 4 pixels; code 1 for one.
+        uint32_t code = next <= LAST ? next : LAST;
+        if (left < code - 4u)
+            code = left == 1 ? 1 : static_cast<uint32_t>(left) + 4;
+        writer.put(code, width);
+        left -= code == 1 ? 1 : code - 4;
+        if (next <= LAST) {
+            ++next;
+            if (next == (1u << width) && width < 12)
+                ++width;
+        }
+    }
+    writer.put(END, width);
+    writer.finish();
+}
+
 // ----------------------------------------------------------------- PNG ----
 
 bool valid_size(int width, int height)
@@ -216,6 +290,31 @@ bool encode_gif(std::vector<uint8_t>& out, const GifPicture& picture)
     if (!ok)
         out.clear();
     return ok;
+}
+
+bool encode_gif_flood(std::vector<uint8_t>& out, const GifFlood& flood)
+{
+    out.clear();
+    const auto side = [](int v) { return v >= 1 && v <= 65535; };
+    if (!side(flood.screenWidth) || !side(flood.screenHeight) || !side(flood.width) || !side(flood.height) ||
+        flood.frames < 1)
+        return false;
+    const auto put16 = [&](int v) { out.insert(out.end(), {uint8_t(v & 0xFF), uint8_t(v >> 8)}); };
+    const char* signature = "GIF89a";
+    out.assign(signature, signature + 6);
+    put16(flood.screenWidth);
+    put16(flood.screenHeight);
+    out.insert(out.end(), {0x80, 0, 0, 0, 0, 0, 255, 255, 255}); // global map of 2: black, white
+    for (int f = 0; f < flood.frames; ++f) {
+        out.insert(out.end(), {0x2C, 0, 0, 0, 0});
+        put16(flood.width);
+        put16(flood.height);
+        out.push_back(0); // no local map, not interlaced
+        put_flood_data(out, static_cast<uint64_t>(flood.width) * static_cast<uint64_t>(flood.height));
+    }
+    if (flood.trailer)
+        out.push_back(0x3B);
+    return true;
 }
 
 namespace {

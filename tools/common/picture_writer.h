@@ -34,6 +34,22 @@ struct GifPicture {
 
 bool encode_gif(std::vector<uint8_t>& out, const GifPicture& picture);
 
+// A GIF made to test decoders' limits: `frames` images of width x height
+// pixels, every pixel index 1 (white) of a global map {black, white}, each
+// at (0, 0) on the screen. Its LZW data never clears the code table, so once
+// the table is full every 12-bit code stands for 4091 pixels: a 16000 x 16000
+// image takes about 97 KB. `trailer` false leaves off the closing ';'.
+struct GifFlood {
+    int screenWidth = 1;
+    int screenHeight = 1;
+    int width = 1;  // 1..65535
+    int height = 1; // 1..65535
+    int frames = 1;
+    bool trailer = true;
+};
+
+bool encode_gif_flood(std::vector<uint8_t>& out, const GifFlood& flood);
+
 // `channels`: 1 (grey), 3 (RGB) or 4 (RGBA).
 bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int height, int channels);
 
