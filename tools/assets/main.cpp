@@ -309,7 +309,7 @@ int list()
             int32_t w = 0, h = 0;
             picture = DecodeImage(files[i].data, files[i].length, &w, &h)
                           ? std::to_string(w) + "x" + std::to_string(h)
-                          : "does not decode";
+                          : std::string("does not decode: ") + image_decode_failure();
         }
         std::printf("%-32s %10u  %-5s %s\n", files[i].name, files[i].length, kind, picture.c_str());
     }
