@@ -181,8 +181,6 @@ TEST(JpegDecode, TruncatedOrBitFlippedFiles)
     for (bool progressive : {false, true}) {
         Bytes file = jpeg(source, 24, 16, 3, progressive);
         expect_damage_handled(file, 1500, file.size());
-        decode(DecodeImage, Bytes(file.begin(), file.end() - 2));
-        EXPECT_NE(std::strstr(image_decode_failure(), "end-of-image marker"), nullptr) << image_decode_failure();
     }
 }
 
@@ -303,7 +301,7 @@ TEST(GifDecode, TruncatedOrBitFlippedFiles)
 
 TEST(GifDecode, OnlyTheFirstImageIsReadAndItsSizeIsCheckedFirst)
 {
-    // A damaged second frame after a complete first one.
+    // A damaged, truncated second frame after a complete first one.
     Bytes file = gif(small_gif());
     Bytes twoFrames(file.begin(), file.end() - 1);
     twoFrames.insert(twoFrames.end(), {0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0, 2, 5, 0xFF, 0xFF, 0xFF, 0x00, 0x00});
@@ -311,32 +309,21 @@ TEST(GifDecode, OnlyTheFirstImageIsReadAndItsSizeIsCheckedFirst)
     ASSERT_TRUE(first.data && both.data && both.width == 7 && both.height == 5);
     EXPECT_EQ(std::memcmp(first.data, both.data, 7 * 5 * 4), 0);
 
-    // Three frames larger than the screen: the first, clipped, shows white.
+    // A first frame over the side limit is refused on its descriptor, even
+    // on a 1x1 screen.
     GifFlood flood;
-    flood.screenWidth = 40, flood.screenHeight = 30, flood.width = 50, flood.height = 60, flood.frames = 3;
-    ASSERT_TRUE(encode_gif_flood(file, flood));
-    Decoded clipped = decode(DecodeImage, file);
-    ASSERT_TRUE(clipped.data && clipped.width == 40 && clipped.height == 30);
-    EXPECT_EQ(clipped.at(39, 29), (Rgba{255, 255, 255, 255}));
-
-    // A frame over the side limit is refused on its descriptor, whatever
-    // the screen.
-    flood = GifFlood{};
     for (int side : {16384, 16385}) {
         flood.width = side;
         ASSERT_TRUE(encode_gif_flood(file, flood));
-        Decoded d = decode(DecodeAlphaImage, file);
-        EXPECT_EQ(d.data != nullptr, side == 16384) << side;
-        if (side > 16384) {
-            EXPECT_NE(std::strstr(image_decode_failure(), "16385x1"), nullptr) << image_decode_failure();
-        }
+        EXPECT_EQ(decode(DecodeAlphaImage, file).data != nullptr, side == 16384) << side;
     }
+    EXPECT_NE(std::strstr(image_decode_failure(), "16385x1"), nullptr) << image_decode_failure();
 }
 
 TEST(GifDecode, AHugeFirstFrameOnATinyScreenTakesLittleMemory)
 {
-    // 12000 x 12000 pixels in 55 KB; only a 2 x 2 screen is kept. Decoded in
-    // a child process, whose peak resident size shows what the decode took.
+    // Two 12000 x 12000 white frames in 110 KB on a 2 x 2 screen, decoded in
+    // a child whose peak resident size shows what the decode took.
     GifFlood flood;
     flood.screenWidth = flood.screenHeight = 2;
     flood.width = flood.height = 12000;
@@ -345,26 +332,20 @@ TEST(GifDecode, AHugeFirstFrameOnATinyScreenTakesLittleMemory)
     ASSERT_TRUE(encode_gif_flood(file, flood));
     int channel[2];
     ASSERT_EQ(pipe(channel), 0);
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    if (fork() == 0) {
         rusage before{}, after{};
         getrusage(RUSAGE_SELF, &before);
         Decoded d = decode(DecodeImage, file);
         getrusage(RUSAGE_SELF, &after);
-        long grown = d.data && d.width == 2 && d.at(1, 1) == Rgba{255, 255, 255, 255}
-                         ? after.ru_maxrss - before.ru_maxrss
-                         : -1;
-        (void)!write(channel[1], &grown, sizeof grown);
-        _exit(0);
+        long grownKb = d.data && d.at(1, 1) == Rgba{255, 255, 255, 255} ? after.ru_maxrss - before.ru_maxrss : -1;
+        _exit(write(channel[1], &grownKb, sizeof grownKb) == sizeof grownKb ? 0 : 1);
     }
     close(channel[1]);
     long grownKb = -2;
     EXPECT_EQ(read(channel[0], &grownKb, sizeof grownKb), static_cast<ssize_t>(sizeof grownKb));
     close(channel[0]);
-    waitpid(child, nullptr, 0);
-    ASSERT_GE(grownKb, 0) << "the picture did not decode as expected";
-    EXPECT_LT(grownKb, 64 * 1024) << "KB of peak memory the decode added";
+    wait(nullptr);
+    EXPECT_TRUE(grownKb >= 0 && grownKb < 64 * 1024) << grownKb << " KB (-1: wrong picture)";
 }
 
 TEST(PictureDecode, OtherBytesGiveNullAndLeaveOutputsAlone)
