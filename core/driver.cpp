@@ -87,6 +87,14 @@ int DemoDriver()
         return 1;
     }
     bool letterbox = open_window(answer == Answer::Yes);
+    // Without a context every GL call (the first texture an init routine
+    // makes) would crash: stop before any reaches the driver.
+    if (const char* reason = gl_window_failure()) {
+        std::fprintf(stderr, "vigil: no OpenGL context could be made: %s\n", reason);
+        destroy_gl_window();
+        arena_release();
+        return 1;
+    }
     glViewport(0, 0, PICTURE_WIDTH, letterbox ? LETTERBOX_HEIGHT : PICTURE_HEIGHT);
 
     if (initList->count > 0) {

@@ -226,6 +226,10 @@ int32_t cpp_init()
 
 int32_t init_multitexture()
 {
+    // The lookup alone cannot fail here (any name yields an address), so
+    // the driver must also list the extension.
+    if (!gl_has_extension("GL_ARB_multitexture"))
+        return 0;
     s_glActiveTextureARB = reinterpret_cast<ActiveTextureProc>(gl_get_proc_address("glActiveTextureARB"));
     s_glMultiTexCoord2fARB = reinterpret_cast<MultiTexCoord2fProc>(gl_get_proc_address("glMultiTexCoord2fARB"));
     s_glClientActiveTextureARB =

@@ -40,7 +40,7 @@ void sample_transition_post_init();
 // Init routines: 0 means failure.
 int32_t test_init();        // spinners A and B (0 if the arena fails) and the wipe mask
 int32_t cpp_init();         // always 1
-int32_t init_multitexture(); // 1 when all three ARB multitexture entry points exist
+int32_t init_multitexture(); // 1 when the driver lists GL_ARB_multitexture and its three entry points exist
 
 // Test layers: spinner A (magenta) and spinner B (yellow, ten times slower).
 void test(int32_t, int32_t, double t, double dt);

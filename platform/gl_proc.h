@@ -1,5 +1,16 @@
-// GL extension entry points by name, from the current context's driver.
+// GL extension entry points by name, from the current context's driver, and
+// the context's extension list.
 #pragma once
 
 // The address of the GL function `name`, or null when the driver lacks it.
+// SDL on Linux hands out an address for any name, so an address alone does
+// not prove that the driver offers the function: check the extension too.
 void* gl_get_proc_address(const char* name);
+
+// Whether the current context lists the extension `name`.
+bool gl_has_extension(const char* name);
+
+// Whether `name` is one of the space-separated words of `list` (a null list
+// has none). Whole words only: "GL_ARB_multitexture" is not found in
+// "GL_ARB_multitexture_extra".
+bool extension_listed(const char* list, const char* name);

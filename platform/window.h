@@ -9,6 +9,9 @@
 
 bool create_gl_window(int32_t width, int32_t height, int32_t bits);
 bool destroy_gl_window();
+// Null while a window with a current GL context exists; otherwise why the
+// last create_gl_window failed (SDL's reason). Nothing may reach GL then.
+const char* gl_window_failure();
 // With true switches the display mode and restyles the window; returns
 // whether full screen is in force afterwards.
 bool set_fullscreen(bool on);

@@ -1,5 +1,8 @@
 // The window, GL context, display modes, events and message boxes on SDL2.
 // SDL key codes are translated to the virtual-key codes of the key table.
+// Owns the process's exit guard too: whatever ends the program after a
+// display-mode change (a normal end, exit(), a terminating or crash signal),
+// the desktop mode is put back first.
 #include "platform/dialog.h"
 #include "platform/window.h"
 
@@ -11,8 +14,14 @@
 
 #include <SDL.h>
 
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+
+#include <pthread.h>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 const char* const DEFAULT_CAPTION = "This window is for sale";
 
@@ -22,6 +31,10 @@ struct Mode {
     int32_t width, height, bits, refresh;
 };
 
+// A mode read from the system whose rate SDL does not know; it must still
+// differ from a request's 0.
+constexpr int32_t UNKNOWN_REFRESH = -1;
+
 SDL_Window* s_window = nullptr;
 SDL_GLContext s_context = nullptr;
 Mode s_saved{};           // the mode believed to be in force
@@ -30,6 +43,24 @@ int32_t s_width = 0, s_height = 0, s_bits = 0;
 bool s_fullscreen = false;
 SDL_Surface* s_icon = nullptr;
 SDL_Cursor* s_cursor = nullptr;
+// Why the last create_gl_window failed (SDL's reason); empty after success.
+char s_failure[256] = "";
+
+// Exit guard. A window whose frame or init loop polls the quit flag exists.
+volatile sig_atomic_t s_window_alive = 0;
+// A terminating signal already asked the loops to end.
+volatile sig_atomic_t s_quit_signalled = 0;
+// A message box is being shown (SDL shows it from a child process).
+volatile sig_atomic_t s_box_open = 0;
+// The restore from a signal handler or exit() has begun.
+volatile sig_atomic_t s_last_restore_begun = 0;
+// The signal being handled when the restore hangs.
+volatile sig_atomic_t s_dying_signal = 0;
+pid_t s_main_pid = 0;
+
+constexpr int TERMINATING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+constexpr int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
+struct sigaction s_previous[NSIG];
 
 // The window's cursor: the black-and-white picture, shown where its mask is
 // white, with its hot spot at the top-left corner.
@@ -54,8 +85,15 @@ SDL_Cursor* make_cursor()
     return cursor;
 }
 
+// Keeps SDL's reason for the failure that create_gl_window just reported.
+void note_failure()
+{
+    std::snprintf(s_failure, sizeof s_failure, "%s", SDL_GetError());
+}
+
 void destroy_everything()
 {
+    s_window_alive = 0;
     if (s_context) {
         SDL_GL_MakeCurrent(s_window, nullptr);
         SDL_GL_DeleteContext(s_context);
@@ -69,6 +107,8 @@ void destroy_everything()
 void windowed_restyle(int32_t width, int32_t height)
 {
     restore_display_mode();
+    if (SDL_GetWindowFlags(s_window) & SDL_WINDOW_FULLSCREEN)
+        SDL_SetWindowFullscreen(s_window, 0);
     SDL_SetWindowBordered(s_window, SDL_TRUE);
     SDL_SetWindowAlwaysOnTop(s_window, SDL_FALSE);
     SDL_SetWindowSize(s_window, width, height);
@@ -80,6 +120,10 @@ bool fullscreen_restyle(int32_t width, int32_t height)
 {
     if (!change_display_mode(width, height, 32))
         return false;
+    // The desktop already had the size, so no mode was set: cover the
+    // screen with the desktop's own mode instead.
+    if (s_desktop)
+        SDL_SetWindowFullscreen(s_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
     SDL_SetWindowBordered(s_window, SDL_FALSE);
     SDL_SetWindowAlwaysOnTop(s_window, SDL_TRUE);
     SDL_ShowWindow(s_window);
@@ -158,10 +202,145 @@ int32_t virtual_key(SDL_Keycode key)
     }
 }
 
+// Puts the desktop mode back from a signal handler: no stdio, no sleep.
+// SDL and Xlib are not async-signal-safe, so this is a best effort; the
+// caller bounds it with an alarm in case it waits on a lock that the
+// interrupted code holds.
+void restore_from_signal()
+{
+    if (s_desktop || !s_window || s_last_restore_begun)
+        return;
+    s_last_restore_begun = 1;
+    static const char LINE[] = "*** calling ChangeDisplaySettings to restore!\n";
+    if (write(STDERR_FILENO, LINE, sizeof LINE - 1) < 0) {
+        // Nothing to do: the restore matters more than the line.
+    }
+    SDL_SetWindowFullscreen(s_window, 0);
+    s_desktop = true;
+}
+
+// Ends the process by `sig` handled by `action` (the default, or whoever
+// handled it before us, such as a sanitizer), so that the exit status shows
+// the signal.
+[[noreturn]] void die_by(int sig, const struct sigaction& action)
+{
+    sigaction(sig, &action, nullptr);
+    sigset_t set;
+    sigemptyset(&set);
+    sigaddset(&set, sig);
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+    raise(sig);
+    _exit(128 + sig); // only when a previous handler returned
+}
+
+struct sigaction default_action()
+{
+    struct sigaction action{};
+    action.sa_handler = SIG_DFL;
+    sigemptyset(&action.sa_mask);
+    return action;
+}
+
+// The restore hung: end by the signal being handled all the same.
+void on_restore_timeout(int)
+{
+    die_by(s_dying_signal, default_action());
+}
+
+[[noreturn]] void restore_and_die(int sig, const struct sigaction& action)
+{
+    s_dying_signal = sig;
+    struct sigaction timeout = default_action();
+    timeout.sa_handler = &on_restore_timeout;
+    sigaction(SIGALRM, &timeout, nullptr);
+    alarm(2);
+    restore_from_signal();
+    die_by(sig, action);
+}
+
+// SIGINT, SIGTERM, SIGHUP, SIGQUIT. While a window exists, its loops poll the
+// quit flag, so the first signal ends the demo through the normal shutdown
+// (which restores the mode with the usual care). Before that (the question
+// box, the script's loading) or at a second signal, the process ends at once.
+void on_terminating_signal(int sig)
+{
+    if (s_window_alive && !s_quit_signalled) {
+        s_quit_signalled = 1;
+        request_quit();
+        return;
+    }
+    restore_and_die(sig, default_action());
+}
+
+// SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL: restore, then let the signal end
+// the process as it would have without us.
+void on_crash_signal(int sig)
+{
+    restore_and_die(sig, s_previous[sig]);
+}
+
+// A process forked while a message box is open is SDL's box: it must not
+// outlive the player (a killed player would leave the question on the
+// screen), and the player's handlers are not its own.
+void on_fork_child()
+{
+    if (!s_box_open)
+        return;
+    for (int sig : TERMINATING_SIGNALS)
+        sigaction(sig, &s_previous[sig], nullptr);
+    for (int sig : CRASH_SIGNALS)
+        sigaction(sig, &s_previous[sig], nullptr);
+    prctl(PR_SET_PDEATHSIG, SIGKILL);
+    if (getppid() != s_main_pid)
+        _exit(1);
+}
+
+// exit() anywhere (arena exhaustion, a library's fatal error) after a mode
+// change: put the desktop mode back as restore_display_mode always does.
+void restore_at_exit()
+{
+    if (s_desktop || !s_window || s_last_restore_begun)
+        return;
+    s_last_restore_begun = 1;
+    restore_display_mode();
+}
+
+// Handlers for the signals that end the program. SDL's own (which only post a
+// quit event) are turned off; a terminating signal that was ignored when the
+// program started (nohup, a background job) stays ignored.
+void install_exit_guard()
+{
+    s_main_pid = getpid();
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    pthread_atfork(nullptr, nullptr, &on_fork_child);
+    // A stack of its own, so that a stack overflow still reaches the handler.
+    static char s_alternate_stack[256 * 1024];
+    stack_t stack{};
+    stack.ss_sp = s_alternate_stack;
+    stack.ss_size = sizeof s_alternate_stack;
+    sigaltstack(&stack, nullptr);
+    for (int sig : TERMINATING_SIGNALS) {
+        sigaction(sig, nullptr, &s_previous[sig]);
+        if (s_previous[sig].sa_handler == SIG_IGN)
+            continue;
+        struct sigaction action = default_action();
+        action.sa_handler = &on_terminating_signal;
+        action.sa_flags = SA_RESTART;
+        sigaction(sig, &action, nullptr);
+    }
+    for (int sig : CRASH_SIGNALS) {
+        struct sigaction action = default_action();
+        action.sa_handler = &on_crash_signal;
+        action.sa_flags = SA_ONSTACK;
+        sigaction(sig, &action, &s_previous[sig]);
+    }
+}
+
 } // namespace
 
 bool register_window_class()
 {
+    install_exit_guard();
     if (SDL_InitSubSystem(SDL_INIT_VIDEO) != 0) {
         std::fprintf(stderr, "vigil: cannot open a display: %s\n", SDL_GetError());
         return false;
@@ -212,6 +391,7 @@ bool create_gl_window(int32_t width, int32_t height, int32_t bits)
     s_window = SDL_CreateWindow(DEFAULT_CAPTION, 0, 0, width, height, SDL_WINDOW_OPENGL | SDL_WINDOW_HIDDEN);
     if (!s_window) {
         std::fputs("CreateWindow() failed.\n", stderr);
+        note_failure();
         return false;
     }
     if (s_icon)
@@ -219,11 +399,13 @@ bool create_gl_window(int32_t width, int32_t height, int32_t bits)
     s_context = SDL_GL_CreateContext(s_window);
     if (!s_context) {
         std::fputs("wglCreateContext() failed.\n", stderr);
+        note_failure();
         destroy_everything();
         return false;
     }
     if (SDL_GL_MakeCurrent(s_window, s_context) != 0) {
         std::fputs("wglMakeCurrent() failed.\n", stderr);
+        note_failure();
         destroy_everything();
         return false;
     }
@@ -233,16 +415,27 @@ bool create_gl_window(int32_t width, int32_t height, int32_t bits)
     int display = SDL_GetWindowDisplayIndex(s_window);
     if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &current) != 0) {
         std::fputs("EnumDisplaySettings() failed.\n", stderr);
+        note_failure();
         destroy_everything();
         return false;
     }
-    s_saved = {current.w, current.h, static_cast<int32_t>(SDL_BITSPERPIXEL(current.format)), current.refresh_rate};
+    s_saved = {current.w, current.h, static_cast<int32_t>(SDL_BITSPERPIXEL(current.format)),
+               current.refresh_rate > 0 ? current.refresh_rate : UNKNOWN_REFRESH};
+    s_failure[0] = '\0';
+    s_window_alive = 1;
     s_width = width;
     s_height = height;
     s_bits = bits;
     s_fullscreen = false;
     windowed_restyle(width, height);
     return true;
+}
+
+const char* gl_window_failure()
+{
+    if (s_context)
+        return nullptr;
+    return s_failure[0] ? s_failure : "no window was made";
 }
 
 bool destroy_gl_window()
@@ -272,10 +465,10 @@ bool set_fullscreen(bool on)
 bool change_display_mode(int32_t width, int32_t height, int32_t bits)
 {
     Mode request{width, height, bits, 0};
-    // The desktop already has this resolution (a mode read from the system
-    // carries its real refresh rate): nothing to change.
-    if (s_saved.bits == request.bits && s_saved.width == request.width && s_saved.height == request.height &&
-        s_saved.refresh != request.refresh)
+    // The desktop already has this size (a mode read from the system carries
+    // its real refresh rate, a request 0): nothing to change. The depth is
+    // not compared: SDL reports a 32-bit desktop as 24 bits per pixel.
+    if (s_saved.width == request.width && s_saved.height == request.height && s_saved.refresh != request.refresh)
         return true;
     std::fputs("*** calling ChangeDisplaySettings!\n", stderr);
     SDL_DisplayMode mode;
@@ -286,6 +479,9 @@ bool change_display_mode(int32_t width, int32_t height, int32_t bits)
     SDL_Delay(500);
     s_saved = request;
     s_desktop = false;
+    static bool s_restore_registered = false;
+    if (!s_restore_registered)
+        s_restore_registered = std::atexit(&restore_at_exit) == 0;
     return true;
 }
 
@@ -357,7 +553,10 @@ Answer ask_yes_no(const char* text, const char* caption)
     // show, and asking for ever would hang the program.
     for (int attempt = 0; attempt < 50; ++attempt) {
         int pressed = -1;
-        if (SDL_ShowMessageBox(&box, &pressed) == 0 && (pressed == 0 || pressed == 1))
+        s_box_open = 1;
+        int shown = SDL_ShowMessageBox(&box, &pressed);
+        s_box_open = 0;
+        if (shown == 0 && (pressed == 0 || pressed == 1))
             return pressed == 1 ? Answer::Yes : Answer::No;
         SDL_Delay(1);
     }
@@ -368,5 +567,7 @@ Answer ask_yes_no(const char* text, const char* caption)
 void show_error(const char* text, const char* caption)
 {
     std::fprintf(stderr, "vigil: %s%s", text, text[0] && text[std::strlen(text) - 1] == '\n' ? "" : "\n");
+    s_box_open = 1;
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_ERROR, caption ? caption : DEFAULT_CAPTION, text, nullptr);
+    s_box_open = 0;
 }

@@ -84,7 +84,9 @@ lacks() { ! grep -qF -- "$2" "$1"; }
 # 1. "No": a 1024x640 window, the demo plays to its terminator, exit 0.
 dir=$(script plays tone_music_init ok_init -- 1500 fill_red say_frames)
 start "$dir"; press Escape
-id=$(window); geometry=$(xwininfo -id "$id" 2>/dev/null | grep -E 'Width|Height' | awk '{print $2}' | tr '\n' x)
+# (xwininfo without an id would wait for a click: ask only with one.)
+id=$(window); geometry=
+[ -n "$id" ] && geometry=$(xwininfo -id "$id" 2>/dev/null | grep -E 'Width|Height' | awk '{print $2}' | tr '\n' x)
 finish
 check "No gives a 1024x640 window" [ "$geometry" = "1024x640x" ]
 check "the demo plays to its end and exits 0" [ "$status" -eq 0 ]
@@ -129,6 +131,37 @@ dir=$(script no_music ok_init -- 1000 fill_red)
 start "$dir"; press Escape; finish
 check "a script without music_init exits 1" [ "$status" -eq 1 ]
 check "a script without music_init says so" has "$dir/err.txt" "music_init"
+
+# 8. SIGTERM while "Fullscreen?" is open ends the player at once, and its
+# box with it.
+dir=$(script term_box tone_music_init -- 1000 fill_red)
+(cd "$dir" && exec "$player" > "$dir/out.txt" 2> "$dir/err.txt") &
+pid=$!
+[ -n "$(window)" ] || echo "the box did not show"
+kill -TERM "$pid"
+for _ in $(seq 40); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+kill -0 "$pid" 2>/dev/null && ended=no || ended=yes
+kill -KILL "$pid" 2>/dev/null; { wait "$pid"; } 2>/dev/null; status=$?
+sleep 0.3
+check "SIGTERM during the question ends the player within 2 s" [ "$ended" = yes ]
+check "SIGTERM during the question: killed by SIGTERM" [ "$status" -eq 143 ]
+check "SIGTERM during the question takes the box away" [ -z "$(xwininfo -root -tree | grep '"This window is for sale"')" ]
+
+# 9. A display without GLX: no GL context can be made. The player says so
+# with SDL's reason and stops before any routine reaches GL.
+exec 5> "$scratch/display-noglx"
+Xvfb -displayfd 5 -extension GLX -screen 0 1280x1024x24 -nolisten tcp > "$scratch/xvfb-noglx.log" 2>&1 &
+xvfb_noglx=$!
+for _ in $(seq 100); do [ -s "$scratch/display-noglx" ] && break; sleep 0.05; done
+display_glx=$DISPLAY
+export DISPLAY=":$(head -n1 "$scratch/display-noglx")"
+dir=$(script no_glx tone_music_init -- 1000 fill_red say_frames)
+start "$dir"; press Escape; finish
+check "without GLX: exit 1" [ "$status" -eq 1 ]
+check "without GLX: it says that no OpenGL context could be made, and why" \
+  grep -q 'no OpenGL context could be made: .' "$dir/err.txt"
+check "without GLX: no frame ran" lacks "$dir/err.txt" "frame"
+kill "$xvfb_noglx"; export DISPLAY=$display_glx
 
 echo "$failures failed"
 [ "$failures" -eq 0 ]

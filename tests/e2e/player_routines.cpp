@@ -12,6 +12,10 @@
 //                    to green
 //   say_frames       per-frame: prints "frame" on standard error once, so the
 //                    tests can tell whether the frame loop ran
+//   exit_init        init: ends the process with exit(1), as the arena does
+//                    when it runs out
+//   segv_init, abort_init, bus_init  init: die by SIGSEGV (a real fault),
+//                    SIGABRT (abort()) and SIGBUS
 #include "core/clock.h"
 #include "core/music.h"
 #include "platform/gl.h"
@@ -20,7 +24,9 @@
 #include "tools/common/mp3_writer.h"
 
 #include <cmath>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <vector>
 
 namespace {
@@ -55,6 +61,29 @@ int32_t slow_init()
 {
     sleep_us(500000);
     return 1;
+}
+
+int32_t exit_init()
+{
+    std::exit(1);
+}
+
+int32_t segv_init()
+{
+    volatile int* volatile nowhere = nullptr;
+    *nowhere = 1;
+    return 0;
+}
+
+int32_t abort_init()
+{
+    std::abort();
+}
+
+int32_t bus_init()
+{
+    std::raise(SIGBUS);
+    return 0;
 }
 
 void say_frames(int32_t, int32_t, double, double)
@@ -120,6 +149,10 @@ FuncTableEntry s_entries[] = {
     {"slow_init", as_routine(&slow_init)},
     {"say_frames", as_routine(&say_frames)},
     {"show_dt", as_routine(&show_dt)},
+    {"exit_init", as_routine(&exit_init)},
+    {"segv_init", as_routine(&segv_init)},
+    {"abort_init", as_routine(&abort_init)},
+    {"bus_init", as_routine(&bus_init)},
 };
 
 const bool s_registered = [] {

@@ -7,12 +7,14 @@
 #include "script/functable.h"
 #include "script/timeline.h"
 #include "tests/effects/fake_content.h"
+#include "platform/gl_proc.h"
 #include "tests/gl/gl_fixture.h"
 #include "tools/common/asset_writers.h"
 #include "tools/common/picture_writer.h"
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 namespace {
@@ -544,4 +546,30 @@ TEST_F(BasicGl, LogoSequenceOpensShowsTheLogoAndCloses)
     frame(30.0);
     EXPECT_EQ(overlay_logo_state(), 2);
     EXPECT_TRUE(all_pixels(read_screen(), {0, 0, 0})) << "and stays closed";
+}
+
+// Catches a substring search ("GL_ARB_multitexture" inside a longer name)
+// and a crash on a missing list.
+TEST(Extensions, OnlyWholeWordsOfTheListCount)
+{
+    const char* name = "GL_ARB_multitexture";
+    EXPECT_TRUE(extension_listed("GL_ARB_multitexture", name));
+    EXPECT_TRUE(extension_listed("  GL_EXT_a GL_ARB_multitexture GL_EXT_b ", name));
+    EXPECT_FALSE(extension_listed("GL_ARB_multitexture_x GL_X_GL_ARB_multitexture", name));
+    EXPECT_FALSE(extension_listed("GL_ARB_multi", name));
+    EXPECT_FALSE(extension_listed("", name));
+    EXPECT_FALSE(extension_listed(nullptr, name));
+}
+
+// SDL hands out an address for any name, so the lookup alone always
+// succeeded. ctest also runs this with Mesa told to hide the extension
+// (basic_multitexture_hidden), where the routine must fail.
+TEST_F(BasicGl, InitMultitextureFollowsTheDriversExtensionList)
+{
+    bool listed = extension_listed(reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS)), "GL_ARB_multitexture");
+    const char* hidden = std::getenv("VIGIL_EXPECT_NO_MULTITEXTURE");
+    if (hidden) {
+        EXPECT_FALSE(listed) << "the driver still lists GL_ARB_multitexture";
+    }
+    EXPECT_EQ(init_multitexture(), listed ? 1 : 0);
 }

@@ -1,0 +1,105 @@
+#!/usr/bin/env bash
+# End-to-end tests of every way the player can end after it switched the
+# display to 1024x640 (Xorg with the dummy driver, desktop at 1280x1024):
+# Escape, the close button, SIGINT, SIGTERM, SIGHUP, SIGQUIT, exit() from an
+# init routine, and the crash signals SIGSEGV, SIGABRT and SIGBUS. After
+# each, the screen must be back at the desktop's size; the crash signals
+# must still show in the exit status.
+#   usage: exit_paths_e2e.sh PLAYER
+# Exits 77 (skipped) when no Xorg server can be started here.
+set -uo pipefail
+player=$(readlink -f "$1")
+here=$(dirname "$(readlink -f "$0")")
+failures=0
+scratch=$(mktemp -d /tmp/vigil-exits-XXXXXX)
+server=
+cleanup() { [ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$scratch"; }
+trap cleanup EXIT
+export SDL_AUDIODRIVER=dummy
+source "$here/xorg_dummy.sh"
+
+# demo NAME INIT...: a folder whose script runs the init routines, then one
+# long green scene that prints "frame" when the frame loop runs.
+demo() {
+  local dir="$scratch/$1" i=1; shift
+  mkdir -p "$dir/data"
+  : > "$dir/data/init.conf"
+  for routine in "$@"; do
+    printf '<init%d>\nfunc = %s\n</init%d>\n' "$i" "$routine" "$i" >> "$dir/data/init.conf"
+    i=$((i + 1))
+  done
+  printf '<scenes>\n<a>\ntime_length = 30000\n<routine>\nfunc = fill_green\n</routine>\n<routine>\nfunc = say_frames\n</routine>\n</a>\n</scenes>\n<order>\n<scene>\nscene_name = a\n</scene>\n</order>\n' > "$dir/data/demo.conf"
+  echo "$dir"
+}
+
+# start_yes DIR: runs the player in DIR (with the default action for every
+# signal, which a background job would not have) and answers Yes.
+start_yes() {
+  (cd "$1" && exec env --default-signal "$player" > "$1/out.txt" 2> "$1/err.txt") &
+  pid=$!
+  local id
+  id=$(demo_window)
+  xdotool windowfocus --sync "$id" 2>/dev/null; xdotool key --window "$id" Return
+}
+
+# until_frames DIR: waits up to 20 s for the frame loop to run.
+until_frames() {
+  for _ in $(seq 400); do grep -q frame "$1/err.txt" 2>/dev/null && return 0; sleep 0.05; done
+  return 1
+}
+
+# finish: waits up to 10 s for the player to end (then kills it); sets
+# $status and $after (the screen size once it ended).
+finish() {
+  for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
+  kill -KILL "$pid" 2>/dev/null
+  { wait "$pid"; } 2>/dev/null; status=$?
+  after=$(screen_size)
+}
+
+config="$scratch/modes.conf"
+xorg_config 1280x1024 1024x640 > "$config"
+if ! start_server "$config"; then
+  echo "skipped: no Xorg server with the dummy driver can be started here"
+  exit 77
+fi
+
+# Keys and the close button, while the frames run.
+dir=$(demo escape tone_music_init)
+start_yes "$dir"; until_frames "$dir"
+id=$(demo_window); xdotool key --window "$id" Escape; finish
+check "Escape: exit 0" [ "$status" -eq 0 ]
+check "Escape: the desktop mode is back" [ "$after" = "1280x1024" ]
+
+dir=$(demo close tone_music_init)
+start_yes "$dir"; until_frames "$dir"
+python3 "$here/close_window.py" "$(demo_window)"; finish
+check "close button: exit 0" [ "$status" -eq 0 ]
+check "close button: the desktop mode is back" [ "$after" = "1280x1024" ]
+
+# Terminating signals end the demo through its normal shutdown.
+for signal in INT TERM HUP QUIT; do
+  dir=$(demo "sig$signal" tone_music_init)
+  start_yes "$dir"; until_frames "$dir"
+  check "SIG$signal: the display had switched" [ "$(screen_size)" = "1024x640" ]
+  kill -s "$signal" "$pid"; finish
+  check "SIG$signal: exit 0" [ "$status" -eq 0 ]
+  check "SIG$signal: the desktop mode is back" [ "$after" = "1280x1024" ]
+done
+
+# exit() and crashes in the init phase, after the mode change.
+dir=$(demo exit exit_init)
+start_yes "$dir"; finish
+check "exit(1): exit 1" [ "$status" -eq 1 ]
+check "exit(1): the desktop mode is back" [ "$after" = "1280x1024" ]
+
+for crash in segv:139 abort:134 bus:135; do
+  dir=$(demo "${crash%:*}" "${crash%:*}_init")
+  start_yes "$dir"; finish
+  check "${crash%:*}: the signal shows in the exit status" [ "$status" -eq "${crash#*:}" ]
+  check "${crash%:*}: the desktop mode is back" [ "$after" = "1280x1024" ]
+done
+stop_server
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
