@@ -4,8 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <cstring>
 #include <new>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -163,6 +165,52 @@ TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
     // After the release, allocation falls back to the C heap, zero-filled.
     auto* later = new int[4];
     EXPECT_EQ(later[2], 0);
+}
+
+// The arena has no lock, so it serves only the thread that created it: a
+// second thread allocating at the same time gets the C heap, leaves the bump
+// pointer alone, and may delete both its own memory and the arena's.
+TEST(Arena, OtherThreadsAreServedFromTheHeap)
+{
+    constexpr int COUNT = 2000;
+    static uintptr_t s_main[COUNT];
+    static uintptr_t s_other[COUNT];
+    std::atomic<int> ready{0};
+    ASSERT_FALSE(arena_active(g_arena));
+    ASSERT_TRUE(arena_create(1 << 20));
+    auto base = reinterpret_cast<uintptr_t>(g_arena.base);
+    auto end = base + static_cast<uintptr_t>(g_arena.capacity);
+    int* handedOver = new int(5);
+    std::thread other([&] {
+        ready.fetch_add(1);
+        while (ready.load() < 2) {
+        }
+        for (int i = 0; i < COUNT; ++i) {
+            int* p = new int[4];
+            s_other[i] = reinterpret_cast<uintptr_t>(p);
+            delete[] p;
+        }
+        delete handedOver; // arena memory: must not reach free()
+    });
+    ready.fetch_add(1);
+    while (ready.load() < 2) {
+    }
+    char* cursorBefore = g_arena.cursor;
+    for (int i = 0; i < COUNT; ++i)
+        s_main[i] = reinterpret_cast<uintptr_t>(new int[4]);
+    other.join();
+    const char* cursorAfter = g_arena.cursor;
+    arena_release();
+
+    int otherInside = 0;
+    int mainOutside = 0;
+    for (int i = 0; i < COUNT; ++i) {
+        otherInside += s_other[i] >= base && s_other[i] < end;
+        mainOutside += s_main[i] < base || s_main[i] >= end;
+    }
+    EXPECT_EQ(otherInside, 0) << "the second thread was served from the arena";
+    EXPECT_EQ(mainOutside, 0);
+    EXPECT_EQ(cursorAfter - cursorBefore, COUNT * step_for(16)) << "only the owner moves the bump pointer";
 }
 
 // A standard container cannot check for null, so exhaustion through the plain
