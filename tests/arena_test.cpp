@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <dlfcn.h>
 #include <cstring>
 #include <new>
 #include <thread>
@@ -211,6 +212,26 @@ TEST(Arena, OtherThreadsAreServedFromTheHeap)
     EXPECT_EQ(otherInside, 0) << "the second thread was served from the arena";
     EXPECT_EQ(mainOutside, 0);
     EXPECT_EQ(cursorAfter - cursorBefore, COUNT * step_for(16)) << "only the owner moves the bump pointer";
+}
+
+// Libraries must reach the program's operator new/delete (a string the
+// program made in the arena and a library grows must not go to free()), but
+// none of the program's other code: its copies of standard-library members
+// would make the library's allocations look like the program's own.
+TEST(Arena, TheProgramExportsItsOperatorNewAndDeleteAndNothingElseOfTheLibrary)
+{
+    Dl_info program{};
+    ASSERT_NE(dladdr(reinterpret_cast<void*>(&arena_active), &program), 0);
+    auto defined_in_program = [&](const char* symbol) {
+        void* address = dlsym(RTLD_DEFAULT, symbol);
+        Dl_info info{};
+        return address && dladdr(address, &info) && info.dli_fbase == program.dli_fbase;
+    };
+    for (const char* symbol : {"_Znwm", "_Znam", "_ZnwmSt11align_val_t", "_ZnwmRKSt9nothrow_t", "_ZdlPv",
+                               "_ZdlPvm", "_ZdaPv", "_ZdlPvSt11align_val_t"})
+        EXPECT_TRUE(defined_in_program(symbol)) << symbol;
+    // Used by the tests' own strings, so the program has a copy of it.
+    EXPECT_FALSE(defined_in_program("_ZNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEE9_M_mutateEmmPKcm"));
 }
 
 // A standard container cannot check for null, so exhaustion through the plain
