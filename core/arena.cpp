@@ -16,6 +16,13 @@
 
 Arena g_arena = {nullptr, nullptr, 0, 0, 0};
 
+namespace {
+// Set on the thread whose arena_create made g_arena, cleared by its release.
+// A plain thread-local flag: reading it needs no lock and touches no shared
+// state, which is what lets other threads stay off the arena.
+thread_local bool s_owner_thread = false;
+} // namespace
+
 bool arena_create(Arena& arena, int32_t size)
 {
     if (size <= 0)
@@ -30,6 +37,8 @@ bool arena_create(Arena& arena, int32_t size)
     arena.capacity = size;
     arena.used = 0;
     ARENA_POISON(block, static_cast<size_t>(size));
+    if (&arena == &g_arena)
+        s_owner_thread = true;
     return true;
 }
 
@@ -76,6 +85,8 @@ bool arena_release(Arena& arena)
         if (&arena != &g_arena)
             std::free(arena.base);
     }
+    if (&arena == &g_arena)
+        s_owner_thread = false;
     arena.base = nullptr;
     arena.cursor = nullptr;
     arena.remaining = 0;
@@ -87,4 +98,9 @@ bool arena_release(Arena& arena)
 bool arena_active(const Arena& arena)
 {
     return arena.base != nullptr;
+}
+
+bool arena_owned_by_this_thread()
+{
+    return s_owner_thread;
 }

@@ -1,9 +1,10 @@
 // Arena: the one block behind global operator new. Allocation is a pointer
 // bump, nothing is freed individually, every byte handed out reads as zero,
 // and the whole block goes back to the C heap once at shutdown.
-// State: the process-wide record g_arena. The operations also work on any
-// other Arena record, which the tests use so they need not disturb the one
-// that serves operator new. Depends on the C library only.
+// State: the process-wide record g_arena, which belongs to the thread that
+// created it. The operations also work on any other Arena record, which the
+// tests use so they need not disturb the one that serves operator new.
+// Depends on the C library only.
 #pragma once
 #include <cstddef>
 #include <cstdint>
@@ -47,6 +48,10 @@ void* arena_alloc_aligned(Arena& arena, size_t n, size_t align);
 bool arena_release(Arena& arena);
 // True between a successful create and the release.
 bool arena_active(const Arena& arena);
+// True on the thread that created the process-wide arena, until it releases
+// it. The arena has no lock: operator new serves only this thread from it,
+// and no other thread ever reads g_arena.
+bool arena_owned_by_this_thread();
 
 // The process-wide forms used by the demo driver and operator new.
 inline bool arena_create(int32_t size) { return arena_create(g_arena, size); }

@@ -2,13 +2,17 @@
 // each program and each test that needs it.
 //
 // - Requests made by the program's own code (the caller's address lies in the
-//   executable) are served by the process-wide arena (core/arena.h) while it
-//   exists, and their delete does nothing.
+//   executable) on the thread that created the process-wide arena
+//   (core/arena.h) are served by the arena while it exists, and their delete
+//   does nothing. The arena has no lock; other threads never touch it.
 // - Requests made from shared libraries are theirs, not the program's: the
 //   GL driver (a C++ compiler inside Mesa's llvmpipe), GLU and the standard
-//   library allocate and free constantly. They, and every request before the
-//   arena exists or after its release, get zero-filled C heap memory, which
-//   delete gives back.
+//   library allocate and free constantly, on any thread. They, requests from
+//   any thread but the arena's, and every request before the arena exists or
+//   after its release, get zero-filled C heap memory, which delete gives back.
+//   The executables export only these operator new/delete forms
+//   (cmake/exports.map), so no library code runs the program's own copies of
+//   standard-library templates, whose calls would look like the program's.
 // - When the arena is exhausted, the nothrow forms return null; the program's
 //   own code allocates through them where it can fail softly. The plain forms
 //   are what standard containers and strings call, and those write into the
@@ -16,6 +20,7 @@
 //   they print what ran out and end the process with status 1.
 #include "core/arena.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -28,25 +33,39 @@ extern "C" char etext;
 namespace {
 
 // The range of the arena's block, kept after its release so that deleting an
-// object that lived there never hands its address to free().
-uintptr_t s_block_start = 0;
-uintptr_t s_block_end = 0;
+// object that lived there never hands its address to free(). Written by the
+// arena's thread, read by delete on any thread: atomics, relaxed, because a
+// pointer into the block only reaches another thread through some hand-over
+// that already orders the store before the delete.
+std::atomic<uintptr_t> s_block_start{0};
+std::atomic<uintptr_t> s_block_end{0};
 
 bool from_program(const void* caller)
 {
     return caller >= static_cast<const void*>(&__executable_start) && caller < static_cast<const void*>(&etext);
 }
 
+// Whether this request is the arena's to serve. The thread test comes first:
+// only the owning thread may read g_arena.
+bool served_by_arena(const void* caller)
+{
+    return arena_owned_by_this_thread() && arena_active(g_arena) && from_program(caller);
+}
+
 void remember_block()
 {
-    s_block_start = reinterpret_cast<uintptr_t>(g_arena.base);
-    s_block_end = s_block_start + static_cast<uintptr_t>(g_arena.capacity);
+    auto start = reinterpret_cast<uintptr_t>(g_arena.base);
+    if (s_block_start.load(std::memory_order_relaxed) == start)
+        return;
+    s_block_end.store(start + static_cast<uintptr_t>(g_arena.capacity), std::memory_order_relaxed);
+    s_block_start.store(start, std::memory_order_relaxed);
 }
 
 bool in_arena_block(const void* p)
 {
     auto address = reinterpret_cast<uintptr_t>(p);
-    return address >= s_block_start && address < s_block_end;
+    return address >= s_block_start.load(std::memory_order_relaxed) &&
+           address < s_block_end.load(std::memory_order_relaxed);
 }
 
 void* heap_allocate(size_t n, size_t align)
@@ -62,19 +81,19 @@ void* heap_allocate(size_t n, size_t align)
     return p;
 }
 
-void* allocate(size_t n, size_t align, const void* caller)
+void* allocate(size_t n, size_t align, bool fromArena)
 {
-    if (arena_active(g_arena) && from_program(caller)) {
+    if (fromArena) {
         remember_block();
         return arena_alloc_aligned(g_arena, n, align);
     }
     return heap_allocate(n, align);
 }
 
-[[noreturn]] void out_of_memory(size_t n)
+[[noreturn]] void out_of_memory(size_t n, bool fromArena)
 {
-    static bool s_stopping = false;
-    if (arena_active(g_arena))
+    static std::atomic<bool> s_stopping{false};
+    if (fromArena)
         std::fprintf(stderr,
                      "vigil: out of memory: a request of %zu bytes does not fit in the arena "
                      "(%d of %d bytes in use)\n",
@@ -82,20 +101,26 @@ void* allocate(size_t n, size_t align, const void* caller)
     else
         std::fprintf(stderr, "vigil: out of memory: the C heap refused %zu bytes\n", n);
     std::fflush(stderr);
-    // exit() runs the platform's clean-up (display mode, audio device); if that
-    // clean-up itself runs out, leave at once.
-    if (s_stopping)
+    // exit() runs whatever clean-up was registered with atexit; should that
+    // run out of memory in turn, or another thread get here meanwhile, leave
+    // at once instead of running it twice.
+    if (s_stopping.exchange(true))
         std::_Exit(1);
-    s_stopping = true;
     std::exit(1);
 }
 
 void* allocate_or_stop(size_t n, size_t align, const void* caller)
 {
-    void* p = allocate(n, align, caller);
+    bool fromArena = served_by_arena(caller);
+    void* p = allocate(n, align, fromArena);
     if (!p)
-        out_of_memory(n);
+        out_of_memory(n, fromArena);
     return p;
+}
+
+void* allocate_or_null(size_t n, size_t align, const void* caller)
+{
+    return allocate(n, align, served_by_arena(caller));
 }
 
 void release(void* p)
@@ -115,15 +140,15 @@ void* operator new[](size_t n) { return allocate_or_stop(n, FUNDAMENTAL, CALLER)
 void* operator new(size_t n, std::align_val_t a) { return allocate_or_stop(n, static_cast<size_t>(a), CALLER); }
 void* operator new[](size_t n, std::align_val_t a) { return allocate_or_stop(n, static_cast<size_t>(a), CALLER); }
 
-void* operator new(size_t n, const std::nothrow_t&) noexcept { return allocate(n, FUNDAMENTAL, CALLER); }
-void* operator new[](size_t n, const std::nothrow_t&) noexcept { return allocate(n, FUNDAMENTAL, CALLER); }
+void* operator new(size_t n, const std::nothrow_t&) noexcept { return allocate_or_null(n, FUNDAMENTAL, CALLER); }
+void* operator new[](size_t n, const std::nothrow_t&) noexcept { return allocate_or_null(n, FUNDAMENTAL, CALLER); }
 void* operator new(size_t n, std::align_val_t a, const std::nothrow_t&) noexcept
 {
-    return allocate(n, static_cast<size_t>(a), CALLER);
+    return allocate_or_null(n, static_cast<size_t>(a), CALLER);
 }
 void* operator new[](size_t n, std::align_val_t a, const std::nothrow_t&) noexcept
 {
-    return allocate(n, static_cast<size_t>(a), CALLER);
+    return allocate_or_null(n, static_cast<size_t>(a), CALLER);
 }
 
 // Arena memory is never freed one object at a time: it goes in one piece at

@@ -23,9 +23,11 @@ FrameResult frame_advance(FrameLoop& loop, double T, MusicClock music)
     SceneRecord* rec = &g_timeline[g_current_scene];
 
     // The terminator has no transition, so this never looks past the array.
+    // The window edges are worked out in 64 bits: a start near either end of
+    // the 32-bit range plus or minus a long transition must not wrap.
     if (rec->hasTransition) {
-        int32_t leadOutStart = g_timeline[g_current_scene + 1].start - rec->transitionLength;
-        int32_t leadInEnd = rec->start + rec->transitionLength;
+        int64_t leadOutStart = int64_t{g_timeline[g_current_scene + 1].start} - rec->transitionLength;
+        int64_t leadInEnd = int64_t{rec->start} + rec->transitionLength;
         if (music() >= leadOutStart && !loop.preFlag) {
             rec->transitionElapsed = 0.0;
             loop.preFlag = 1;

@@ -4,6 +4,7 @@
 
 #include "assets/content_names.h"
 #include "assets/image.h"
+#include "effects/clock_wrap.h"
 #include "effects/content.h"
 #include "effects/sprites.h"
 #include "script/functable.h"
@@ -78,8 +79,7 @@ void archstairs(int32_t, int32_t, double, double dt)
     const int32_t k = static_cast<int32_t>(std::fmod(100000.0 - n, 3.0));
     const double f = s_puff_clock - n;
     s_bob_phase += 3.141592 * dt;
-    while (s_bob_phase > 6.283184)
-        s_bob_phase -= 6.283184;
+    s_bob_phase = wrap_above(s_bob_phase, 6.283184, 6.283184);
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_BLEND);
@@ -104,8 +104,7 @@ void archstairs(int32_t, int32_t, double, double dt)
     for (int32_t j = 0; j < ARCHSTAIRS_WALKERS; ++j) {
         Walker& walker = s_walkers[j];
         walker.x -= d;
-        while (walker.x < -128.0)
-            walker.x += 704.0;
+        walker.x = wrap_below(walker.x, -128.0, 704.0);
         walker.y = 30.0 * std::sin(j + s_bob_phase) -
                    176.0 * std::cos(((walker.x + 128.0) / 832.0) * 3.141592 * 0.5 + 1.570796);
         glPushMatrix();

@@ -6,6 +6,7 @@
 
 #include "assets/content_names.h"
 #include "assets/tga.h"
+#include "effects/clock_wrap.h"
 #include "effects/content.h"
 #include "platform/gl.h"
 #include "platform/gl_proc.h"
@@ -204,8 +205,7 @@ void test2(int32_t, int32_t, double, double dt)
 void draw_spinner(Spinner* spinner, double delta)
 {
     spinner->phase += delta;
-    while (spinner->phase > TWO_PI)
-        spinner->phase -= TWO_PI;
+    spinner->phase = wrap_above(spinner->phase, TWO_PI, TWO_PI);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
     glTranslatef(spinner->xOffset, 0.0f, 0.0f);

@@ -4,6 +4,7 @@
 #include "assets/content_names.h"
 #include "assets/image.h"
 #include "core/random.h"
+#include "effects/clock_wrap.h"
 #include "effects/content.h"
 #include "effects/sprites.h"
 #include "script/functable.h"
@@ -85,8 +86,7 @@ void fedsquare(int32_t, int32_t, double, double dt)
     const double d = 1.570796 * dt;
     for (CrowdEntry& entry : s_crowd) {
         entry.bobPhase += d;
-        while (entry.bobPhase > 6.283184)
-            entry.bobPhase -= 6.283184;
+        entry.bobPhase = wrap_above(entry.bobPhase, 6.283184, 6.283184);
         glPushMatrix();
         glTranslated(entry.x, 64.0 * std::sin(entry.bobPhase) + s_sink, entry.z);
         draw_ghost_pale(&entry.figure, f, k);

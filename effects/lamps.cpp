@@ -5,6 +5,7 @@
 #include "assets/content_names.h"
 #include "assets/image.h"
 #include "core/random.h"
+#include "effects/clock_wrap.h"
 #include "effects/content.h"
 #include "script/functable.h"
 #include "script/timeline.h"
@@ -159,8 +160,7 @@ void lamps(int32_t, int32_t, double t, double dt)
     if (s_bob_phase > 6.283184)
         s_bob_phase -= 6.283184;
     s_light_phase += 1.570796 * dt;
-    while (s_light_phase > 6.283184)
-        s_light_phase -= 6.283184;
+    s_light_phase = wrap_above(s_light_phase, 6.283184, 6.283184);
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     set_ortho_screen();
@@ -206,8 +206,11 @@ void lamps(int32_t, int32_t, double t, double dt)
         Figure& figure = s_procession[j];
         figure.z += d;
         figure.y = 10.0 * std::sin(1.0471973333 * j + s_bob_phase);
-        while (figure.z > 256.0) {
-            figure.z -= 1024.0;
+        // A figure that passes the far end starts again 1024 units back,
+        // facing ahead.
+        const double wrappedZ = wrap_above(figure.z, 256.0, 1024.0);
+        if (wrappedZ != figure.z) {
+            figure.z = wrappedZ;
             figure.heading = 0.0;
         }
         if (figure.z > -128.0) {

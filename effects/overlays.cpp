@@ -6,6 +6,7 @@
 
 #include "assets/content_names.h"
 #include "assets/image.h"
+#include "effects/clock_wrap.h"
 #include "effects/content.h"
 #include "platform/gl.h"
 #include "script/functable.h"
@@ -116,12 +117,8 @@ void background_window(int32_t, int32_t, double t, double dt)
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     s_window_phase += WINDOW_FRAME_RATE * dt;
     // A negative dt (a clock stepping back) must not take the frame index
-    // below 0; a tiny negative phase may round up to 12, which the loop
-    // below then wraps.
-    while (s_window_phase < 0.0)
-        s_window_phase += WINDOW_LOOP;
-    while (s_window_phase >= WINDOW_LOOP)
-        s_window_phase -= WINDOW_LOOP;
+    // below 0, nor a broken one past the last picture.
+    s_window_phase = wrap_into(s_window_phase, 0.0, WINDOW_LOOP);
     int i = static_cast<int>(std::floor(s_window_phase));
     double f = s_window_phase - i;
 
@@ -140,8 +137,7 @@ void overlay_face(int32_t, int32_t, double, double dt)
 {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     s_face_phase += dt;
-    while (s_face_phase > TWO_PI)
-        s_face_phase -= FACE_WRAP;
+    s_face_phase = wrap_above(s_face_phase, TWO_PI, FACE_WRAP);
     double a = 0.2 * std::sin(s_face_phase) + 0.2;
 
     begin_layer(1024, 640);

@@ -7,6 +7,7 @@
 
 #include "assets/content_names.h"
 #include "assets/image.h"
+#include "effects/clock_wrap.h"
 #include "effects/content.h"
 #include "effects/picture.h"
 #include "platform/gl.h"
@@ -75,8 +76,7 @@ void tree(int32_t, int32_t, double t, double dt)
         s_scroll = -522;
 
     s_wanderPhase += dt;
-    while (s_wanderPhase > 6.283184)
-        s_wanderPhase -= 6.283184;
+    s_wanderPhase = wrap_above(s_wanderPhase, 6.283184, 6.283184);
     const double x0 = 512 + 512 * std::cos(s_wanderPhase);
     const double y0 = 320 + 320 * std::sin(s_wanderPhase);
 
@@ -135,11 +135,11 @@ void tree_flash(double, double dt)
     // One cycle: the first picture during the first half, the second during
     // the next. The frame that passes the cycle's end removes half cycles, so
     // it still shows the second picture (near alpha 0), and ends the flashes.
+    // A phase that is not a number also ends them.
     s_flashPhase += 6.283184 * dt;
-    if (s_flashPhase > 6.283184) {
+    if (!(s_flashPhase <= 6.283184)) {
         s_flashDone = 1;
-        while (s_flashPhase > 6.283184)
-            s_flashPhase -= 3.141592;
+        s_flashPhase = wrap_above(s_flashPhase, 6.283184, 3.141592);
     }
     const double alpha = std::sin(s_flashPhase) * std::sin(s_flashPhase);
     const TiledTexture* picture = s_flashPhase < 3.141592 ? s_flash1 : s_flash2;
@@ -157,15 +157,18 @@ void tree_flash(double, double dt)
     glPopAttrib();
 }
 
+double tree_attractor_advance(double dt)
+{
+    // The frame loop's steps are never negative; should one be, the clock
+    // still stays within the cycle, and so the key index within the table:
+    // a clock just below 0 that rounds up to 6 is wrapped again to 0.
+    s_attractorClock = wrap_into(s_attractorClock + dt, 0.0, ATTRACTOR_KEYS);
+    return s_attractorClock;
+}
+
 void tree_attractor(double, double dt, double offset)
 {
-    s_attractorClock += dt;
-    while (s_attractorClock >= 6)
-        s_attractorClock -= 6;
-    // The frame loop's steps are never negative; should one be, the clock
-    // still stays within the key table.
-    while (s_attractorClock < 0)
-        s_attractorClock += 6;
+    tree_attractor_advance(dt);
     const int i = static_cast<int>(std::floor(s_attractorClock));
     const int j = (i + 1) % ATTRACTOR_KEYS;
     const double u = s_attractorClock - i;

@@ -18,3 +18,6 @@ void tree(int32_t, int32_t, double t, double dt);
 void tree_flash(double t, double dt);
 // The attractor cloud, moved down by `offset` pixels (the tree's scroll).
 void tree_attractor(double t, double dt, double offset);
+// Advances the attractor clock by `dt` and returns it, within [0, 6): the
+// cloud blends key set floor(clock) into the next one.
+double tree_attractor_advance(double dt);

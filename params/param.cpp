@@ -36,9 +36,17 @@ std::string Param::ToString() const
     switch (kind) {
     case PARAM_NUMBER:
         return format_number(number);
-    case PARAM_VECTOR:
-        return "(" + format_number(vector[0]) + "," + format_number(vector[1]) + "," +
-               format_number(vector[2]) + ")";
+    case PARAM_VECTOR: {
+        // Appended piece by piece into one string: the chain of operator+
+        // starting from "(" makes GCC 12 at -O3 warn (-Wrestrict) about an
+        // overlap that cannot happen.
+        std::string out = "(";
+        for (int i = 0; i < 3; ++i) {
+            out += format_number(vector[i]);
+            out += i < 2 ? ',' : ')';
+        }
+        return out;
+    }
     case PARAM_TEXT:
     default:
         return text;

@@ -113,6 +113,7 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
     words.push_back(0); // the second routine list, always empty
 
     ParamSet* transition = entry->GetSet("transition");
+    Param* transitionLength = nullptr;
     if (!transition) {
         words.push_back(0);
     } else {
@@ -122,7 +123,7 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
         Routine postfunc = FuncTable_GetFunc(transition, "postfunc", true);
         Routine prefuncInit = FuncTable_GetFunc(transition, "prefunc_init", true);
         Routine postfuncInit = FuncTable_GetFunc(transition, "postfunc_init", true);
-        Param* transitionLength = transition->Find("time_length");
+        transitionLength = transition->Find("time_length");
         if (prefunc == routine_error() || postfunc == routine_error() || prefuncInit == routine_error() ||
             postfuncInit == routine_error())
             return 0;
@@ -141,6 +142,7 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
         words.push_back(word_of(postfuncInit));
     }
 
+    const int64_t sceneStart = start;
     start += length->GetInt();
     // Starts are 32-bit milliseconds; a timeline that leaves that range (a
     // huge or very negative length in the file) would wrap into nonsense.
@@ -149,6 +151,19 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
         diag_log("Error: Scene %s in order %i ends outside the timeline's range of milliseconds!\n",
                  sceneName.c_str(), orderIndex);
         return 0;
+    }
+    // The frame loop's windows run from the scene's start plus the length and
+    // from the next start minus it; both must be 32-bit milliseconds too.
+    if (transitionLength) {
+        const int64_t width = transitionLength->GetInt();
+        if (sceneStart + width > INT32_MAX || sceneStart + width < INT32_MIN || start - width > INT32_MAX ||
+            start - width < INT32_MIN) {
+            DiagSubject subject(transitionLength);
+            diag_log("Error: Transition in order %i has a time_length of %lld ms, which reaches outside the "
+                     "timeline's range of milliseconds!\n",
+                     orderIndex, static_cast<long long>(width));
+            return 0;
+        }
     }
     return 1;
 }

@@ -4,8 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <dlfcn.h>
 #include <cstring>
 #include <new>
+#include <thread>
 #include <vector>
 
 namespace {
@@ -163,6 +166,72 @@ TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
     // After the release, allocation falls back to the C heap, zero-filled.
     auto* later = new int[4];
     EXPECT_EQ(later[2], 0);
+}
+
+// The arena has no lock, so it serves only the thread that created it: a
+// second thread allocating at the same time gets the C heap, leaves the bump
+// pointer alone, and may delete both its own memory and the arena's.
+TEST(Arena, OtherThreadsAreServedFromTheHeap)
+{
+    constexpr int COUNT = 2000;
+    static uintptr_t s_main[COUNT];
+    static uintptr_t s_other[COUNT];
+    std::atomic<int> ready{0};
+    ASSERT_FALSE(arena_active(g_arena));
+    ASSERT_TRUE(arena_create(1 << 20));
+    auto base = reinterpret_cast<uintptr_t>(g_arena.base);
+    auto end = base + static_cast<uintptr_t>(g_arena.capacity);
+    int* handedOver = new int(5);
+    std::thread other([&] {
+        ready.fetch_add(1);
+        while (ready.load() < 2) {
+        }
+        for (int i = 0; i < COUNT; ++i) {
+            int* p = new int[4];
+            s_other[i] = reinterpret_cast<uintptr_t>(p);
+            delete[] p;
+        }
+        delete handedOver; // arena memory: must not reach free()
+    });
+    ready.fetch_add(1);
+    while (ready.load() < 2) {
+    }
+    char* cursorBefore = g_arena.cursor;
+    for (int i = 0; i < COUNT; ++i)
+        s_main[i] = reinterpret_cast<uintptr_t>(new int[4]);
+    other.join();
+    const char* cursorAfter = g_arena.cursor;
+    arena_release();
+
+    int otherInside = 0;
+    int mainOutside = 0;
+    for (int i = 0; i < COUNT; ++i) {
+        otherInside += s_other[i] >= base && s_other[i] < end;
+        mainOutside += s_main[i] < base || s_main[i] >= end;
+    }
+    EXPECT_EQ(otherInside, 0) << "the second thread was served from the arena";
+    EXPECT_EQ(mainOutside, 0);
+    EXPECT_EQ(cursorAfter - cursorBefore, COUNT * step_for(16)) << "only the owner moves the bump pointer";
+}
+
+// Libraries must reach the program's operator new/delete (a string the
+// program made in the arena and a library grows must not go to free()), but
+// none of the program's other code: its copies of standard-library members
+// would make the library's allocations look like the program's own.
+TEST(Arena, TheProgramExportsItsOperatorNewAndDeleteAndNothingElseOfTheLibrary)
+{
+    Dl_info program{};
+    ASSERT_NE(dladdr(reinterpret_cast<void*>(&arena_active), &program), 0);
+    auto defined_in_program = [&](const char* symbol) {
+        void* address = dlsym(RTLD_DEFAULT, symbol);
+        Dl_info info{};
+        return address && dladdr(address, &info) && info.dli_fbase == program.dli_fbase;
+    };
+    for (const char* symbol : {"_Znwm", "_Znam", "_ZnwmSt11align_val_t", "_ZnwmRKSt9nothrow_t", "_ZdlPv",
+                               "_ZdlPvm", "_ZdaPv", "_ZdlPvSt11align_val_t"})
+        EXPECT_TRUE(defined_in_program(symbol)) << symbol;
+    // Used by the tests' own strings, so the program has a copy of it.
+    EXPECT_FALSE(defined_in_program("_ZNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEE9_M_mutateEmmPKcm"));
 }
 
 // A standard container cannot check for null, so exhaustion through the plain

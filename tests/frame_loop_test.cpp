@@ -170,6 +170,24 @@ TEST(FrameLoop, NullHooksStillChangeTheFlagsAndResetTheTransitionClock)
     EXPECT_EQ(loop.postFlag, 0);
 }
 
+// Window edges beyond 32 bits (a built timeline refuses them, hand-made
+// records need not) are compared as they are, not wrapped round.
+TEST(FrameLoop, TransitionWindowsNearThe32BitLimitsDoNotWrap)
+{
+    std::vector<SceneRecord> timeline{with_transition(scene(1000, s_a), -2147483000), scene(2000, s_b),
+                                      terminator(INT32_MAX - 10)};
+    g_timeline = timeline.data();
+    FrameLoop loop{};
+    frame_loop_start(loop, 0.0);
+    EXPECT_EQ(frame(loop, 1500), Calls{"a"}) << "both windows are empty";
+
+    timeline[0] = with_transition(scene(1000, s_a), INT32_MAX);
+    timeline[1] = with_transition(scene(INT32_MAX - 20, s_b), INT32_MAX);
+    frame_loop_start(loop, 0.0);
+    EXPECT_EQ(frame(loop, 1500), (Calls{"pre_init", "a", "pre"}));
+    EXPECT_EQ(frame(loop, 1600), (Calls{"post_init", "a", "post"})) << "the lead-in window reaches past 2^31";
+}
+
 TEST(InitRunner, TheBandGrowsBy800OverTheCountInSinglePrecision)
 {
     EXPECT_EQ(loading_band_end(4, 1), 200.0f);

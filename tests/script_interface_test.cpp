@@ -192,3 +192,23 @@ TEST(ScriptInterface, ATimelineLongerThan32BitMillisecondsIsRefused)
     EXPECT_EQ(log.lines, std::vector<std::string>{
                              "Error: Scene long in order 1 ends outside the timeline's range of milliseconds!\n"});
 }
+
+// The lead-in window ends at the scene's start plus the transition length and
+// the lead-out window begins at the next start minus it; a length that takes
+// either past 32 bits is refused, naming it. One that stays inside is kept.
+TEST(ScriptInterface, ATransitionReachingPast32BitMillisecondsIsRefused)
+{
+    LogCapture log;
+    auto demo = [](const std::string& length) {
+        return "<scenes>\n" + scene("a", "1000") + "</scenes>\n<order>\n" + play("a") +
+               play("a", "<transition>\ntime_length = " + length + "\n</transition>\n") + "</order>\n";
+    };
+    EXPECT_EQ(build("", demo("2147483520")), 0);
+    EXPECT_EQ(build("", demo("-2147483520")), 0);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{
+                             "Error: Transition in order 1 has a time_length of 2147483520 ms, which reaches "
+                             "outside the timeline's range of milliseconds!\n",
+                             "Error: Transition in order 1 has a time_length of -2147483520 ms, which reaches "
+                             "outside the timeline's range of milliseconds!\n"}));
+    EXPECT_EQ(build("", demo("2147481600")), 1);
+}

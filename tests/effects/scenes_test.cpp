@@ -305,6 +305,18 @@ TEST_F(TreeScene, AttractorClockOfSixWrapsToTheFirstKeySetAndJustBelowBlendsTowa
     EXPECT_LT(block_distance(almost, key0) * 4, block_distance(almost, key5));
 }
 
+// A step of -1e-17 from a clock of 0 used to leave it at exactly 6.0, one
+// key set past the table; broken steps must neither hang nor leave the cycle.
+TEST(TreeAttractorClock, StaysWithinTheSixKeySetsForAnyStep)
+{
+    tree_attractor_advance(-tree_attractor_advance(0.0)); // back to 0
+    for (double dt : {-1e-17, 5.999999999, -1e-17, std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300, -6.0}) {
+        const double clock = tree_attractor_advance(dt);
+        EXPECT_GE(clock, 0.0) << "dt " << dt;
+        EXPECT_LT(clock, 6.0) << "dt " << dt;
+    }
+}
+
 class CityScene : public GlTest {};
 
 // Catches a start time fixed by a call before 1 s, a layer drawn at exactly
