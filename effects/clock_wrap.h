@@ -76,3 +76,11 @@ inline double wrap_into(double value, double low, double period)
 {
     return wrap_at_or_above(wrap_below(value, low, period), low + period, period);
 }
+
+// A clock that only grows (its whole steps pick a picture) restarts at 0 when
+// a broken step made it infinite or NaN; converting such a value to a step
+// index would be undefined.
+inline double restart_if_broken(double clock)
+{
+    return std::isfinite(clock) ? clock : 0.0;
+}

@@ -52,7 +52,7 @@ void fedsquare(int32_t, int32_t, double, double dt)
     s_sink -= 128.0 * dt;
     if (s_sink < 0.0)
         s_sink = 0.0;
-    s_puff_clock += 5.0 * dt;
+    s_puff_clock = restart_if_broken(s_puff_clock + 5.0 * dt);
     const double n = std::floor(s_puff_clock);
     // (100000 - n) mod 3 as a truncating remainder, taken in double so that
     // no step count can overflow an integer.

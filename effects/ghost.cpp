@@ -1,4 +1,5 @@
 // Ghost scene (see effects/ghost.h).
+#include "effects/clock_wrap.h"
 #include "effects/ghost.h"
 
 #include "effects/sprites.h"
@@ -29,7 +30,7 @@ int32_t ghost_init()
 
 void ghost_test(int32_t, int32_t, double, double dt)
 {
-    s_step_clock += dt;
+    s_step_clock = restart_if_broken(s_step_clock + dt);
     const double n = std::floor(s_step_clock);
     // (1000 - n) mod 3 as a truncating remainder: negative after 1000 steps.
     const int32_t k = static_cast<int32_t>(std::fmod(1000.0 - n, 3.0));

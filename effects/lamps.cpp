@@ -147,7 +147,7 @@ void lamps(int32_t, int32_t, double t, double dt)
     // Clocks.
     if (s_first_call < 0.0)
         s_first_call = t;
-    s_puff_clock += 5.0 * dt;
+    s_puff_clock = restart_if_broken(s_puff_clock + 5.0 * dt);
     const double n = std::floor(s_puff_clock);
     // (100000 - n) mod 3 as a truncating remainder, taken in double so that
     // no step count can overflow an integer.

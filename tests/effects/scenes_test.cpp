@@ -502,3 +502,25 @@ TEST(SceneRegistration, ModelRoutinesRegisterInTableOrderAndTheOthersResolve)
         EXPECT_STREQ(g_funcTable.entries[first + k]->name, routines[k].first);
     EXPECT_EQ(FuncTable_Find("tree_flash"), nullptr) << "the tree's drawing steps are not routines";
 }
+
+class BrokenSteps : public GlTest {};
+
+// Catches a clock that a broken time step (infinite, NaN or huge) sends into
+// an endless wrap loop, an out-of-range index or an undefined conversion to
+// an integer (the sanitizer build checks float-to-int conversions): every
+// per-frame routine of the table takes such steps, then an ordinary one.
+TEST_F(BrokenSteps, EveryFrameRoutineTakesThemAndGoesOn)
+{
+    int called = 0;
+    for (int32_t i = 0; i < g_funcTable.count; ++i) {
+        const std::string name = g_funcTable.entries[i]->name;
+        if (name.size() >= 5 && name.compare(name.size() - 5, 5, "_init") == 0)
+            continue;
+        auto routine = reinterpret_cast<FrameRoutine>(g_funcTable.entries[i]->routine);
+        for (double dt : {HUGE_VAL, -HUGE_VAL, std::nan(""), 1e300, -1e300, -1e-17, 0.02})
+            routine(0, 0, 30.0, dt);
+        EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR)) << name;
+        ++called;
+    }
+    EXPECT_GE(called, 20);
+}
