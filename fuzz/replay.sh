@@ -15,4 +15,6 @@ if [ ${#files[@]} -eq 0 ]; then
   exit 1
 fi
 echo "replay: ${#files[@]} inputs through $(basename "$fuzzer")"
-exec "$fuzzer" -runs=1 "${files[@]}"
+# The same memory bound as scripts/fuzz: one request above 192 MiB is a
+# failure (the arena is 128 MiB; no reader may need 64 MiB beyond its result).
+exec "$fuzzer" -runs=1 -malloc_limit_mb=192 -rss_limit_mb=2048 "${files[@]}"
