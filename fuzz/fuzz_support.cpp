@@ -1,5 +1,6 @@
 // Per-input arena and log sink of the fuzz targets (see fuzz_support.h).
 // State: s_block, the one arena block, created at the first input and reused.
+// Inputs run on the thread that created it.
 #include "fuzz/fuzz_support.h"
 
 #include "core/arena.h"
@@ -28,9 +29,15 @@ void drop_message(const char* text, void*)
 
 FuzzArenaScope::FuzzArenaScope()
 {
-    if (!s_block.base && !arena_create(s_block, DEMO_ARENA_SIZE)) {
-        std::fprintf(stderr, "fuzz: cannot create the arena\n");
-        std::abort();
+    // The block is made once as the process-wide arena, so that this thread
+    // becomes its owner (operator new serves no other thread from it), and
+    // kept aside between inputs.
+    if (!s_block.base) {
+        if (!arena_create(DEMO_ARENA_SIZE)) {
+            std::fprintf(stderr, "fuzz: cannot create the arena\n");
+            std::abort();
+        }
+        s_block = g_arena;
     }
     g_arena = s_block;
 }
