@@ -7,10 +7,6 @@
 // not prove that the driver offers the function: check the extension too.
 void* gl_get_proc_address(const char* name);
 
-// Whether the current context lists the extension `name`.
+// Whether the current context lists the extension `name` (a whole word of
+// its extension list).
 bool gl_has_extension(const char* name);
-
-// Whether `name` is one of the space-separated words of `list` (a null list
-// has none). Whole words only: "GL_ARB_multitexture" is not found in
-// "GL_ARB_multitexture_extra".
-bool extension_listed(const char* list, const char* name);
