@@ -12,15 +12,30 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 namespace {
 
-void check(const uint8_t* pixels, int32_t width, int32_t height, size_t bytesPerPixel)
+using Decoder = uint8_t* (*)(const void*, uint32_t, int32_t*, int32_t*);
+
+struct Result {
+    bool decoded = false;
+    int32_t width = -1;
+    int32_t height = -1;
+};
+
+// One decode in an arena of its own, as if it were the first picture. A
+// picture it returns must have pixels, all of them readable.
+Result decode(Decoder decoder, const uint8_t* data, size_t size, size_t bytesPerPixel)
 {
+    FuzzArenaScope arena;
+    Result result;
+    uint8_t* pixels = decoder(data, static_cast<uint32_t>(size), &result.width, &result.height);
     if (!pixels)
-        return;
-    if (width <= 0 || height <= 0)
+        return result;
+    if (result.width <= 0 || result.height <= 0)
         fuzz_fail("the decoder returned a picture with no pixels");
-    volatile uint8_t keep =
-        fuzz_touch_ends(pixels, static_cast<size_t>(width) * static_cast<size_t>(height) * bytesPerPixel);
+    volatile uint8_t keep = fuzz_touch_ends(
+        pixels, static_cast<size_t>(result.width) * static_cast<size_t>(result.height) * bytesPerPixel);
     (void)keep;
+    result.decoded = true;
+    return result;
 }
 
 } // namespace
@@ -29,29 +44,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > UINT32_MAX)
         return 0;
-    // Each decode gets an arena of its own, as if it were the first picture.
-    int32_t width = -1;
-    int32_t height = -1;
-    bool colour = false;
-    {
-        FuzzArenaScope arena;
-        uint8_t* pixels = DecodeImage(data, static_cast<uint32_t>(size), &width, &height);
-        check(pixels, width, height, 4);
-        colour = pixels != nullptr;
-    }
-    int32_t alphaWidth = -1;
-    int32_t alphaHeight = -1;
-    bool alpha = false;
-    {
-        FuzzArenaScope arena;
-        uint8_t* values = DecodeAlphaImage(data, static_cast<uint32_t>(size), &alphaWidth, &alphaHeight);
-        check(values, alphaWidth, alphaHeight, 1);
-        alpha = values != nullptr;
-    }
+    const Result colour = decode(DecodeImage, data, size, 4);
+    const Result alpha = decode(DecodeAlphaImage, data, size, 1);
     // Both read the same file. The alpha form needs a quarter of the memory,
     // so it may succeed where the colour form does not fit; never the other
     // way round, and when both succeed they agree on the size.
-    if ((colour && !alpha) || (colour && alpha && (width != alphaWidth || height != alphaHeight)))
+    if ((colour.decoded && !alpha.decoded) ||
+        (colour.decoded && alpha.decoded && (colour.width != alpha.width || colour.height != alpha.height)))
         fuzz_fail("DecodeImage and DecodeAlphaImage disagree about one file");
     return 0;
 }
