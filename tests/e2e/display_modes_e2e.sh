@@ -10,11 +10,6 @@
 set -uo pipefail
 player=$(readlink -f "$1")
 failures=0
-scratch=$(mktemp -d /tmp/vigil-modes-XXXXXX)
-server=
-cleanup() { [ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$scratch"; }
-trap cleanup EXIT
-export SDL_AUDIODRIVER=dummy
 source "$(dirname "$(readlink -f "$0")")/xorg_dummy.sh"
 
 # run_yes: plays a 2.5 s green scene answering Yes; records the screen size

@@ -11,11 +11,6 @@ set -uo pipefail
 player=$(readlink -f "$1")
 here=$(dirname "$(readlink -f "$0")")
 failures=0
-scratch=$(mktemp -d /tmp/vigil-exits-XXXXXX)
-server=
-cleanup() { [ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$scratch"; }
-trap cleanup EXIT
-export SDL_AUDIODRIVER=dummy
 source "$here/xorg_dummy.sh"
 
 # demo NAME INIT...: a folder whose script runs the init routines, then one

@@ -1,7 +1,13 @@
 # Helpers of the end-to-end tests that need real display-mode switches: an
 # Xorg server of the test's own with the dummy video driver, whose mode lines
-# decide what the display offers. Sourced; expects $scratch (a scratch
-# folder) and sets $server (the server's pid) and DISPLAY.
+# decide what the display offers. Sourced: makes the scratch folder $scratch
+# (removed at exit with the server), sets $server (the server's pid) and
+# DISPLAY, and SDL's dummy audio.
+scratch=$(mktemp -d /tmp/vigil-xorg-XXXXXX)
+server=
+cleanup() { [ -n "$server" ] && kill "$server" 2>/dev/null; rm -rf "$scratch"; }
+trap cleanup EXIT
+export SDL_AUDIODRIVER=dummy
 
 # xorg_config MODE...: a dummy-driver configuration offering those modes,
 # the first being the desktop's (and the screen's whole size).
