@@ -8,8 +8,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -28,11 +26,10 @@ void save(const std::string& target, const std::string& name, const std::vector<
     }
 }
 
-std::vector<uint8_t> read_file(const std::string& path)
+std::vector<uint8_t> read_seed(const std::string& path)
 {
-    std::ifstream in(path, std::ios::binary);
-    std::vector<uint8_t> bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (bytes.empty()) {
+    std::vector<uint8_t> bytes;
+    if (!read_file(path, bytes) || bytes.empty()) {
         std::fprintf(stderr, "vigil-fuzz-seeds: cannot read %s\n", path.c_str());
         s_ok = false;
     }
@@ -164,9 +161,9 @@ void write_scripts(const std::string& source)
     const char* names[] = {"init.conf", "demo.conf", "config.conf"};
     std::vector<uint8_t> both;
     for (const char* name : names) {
-        std::vector<uint8_t> shipped = read_file(source + "/data/" + name);
+        std::vector<uint8_t> shipped = read_seed(source + "/data/" + name);
         save("script", std::string("data_") + name, shipped);
-        save("script", std::string("example_") + name, read_file(source + "/examples/test_layers/data/" + name));
+        save("script", std::string("example_") + name, read_seed(source + "/examples/test_layers/data/" + name));
         if (std::string(name) != "config.conf")
             both.insert(both.end(), shipped.begin(), shipped.end());
     }

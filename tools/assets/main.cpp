@@ -14,8 +14,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -50,15 +48,6 @@ void print_diagnostic(const char* text, void*)
 {
     ++s_diagnostics;
     std::fputs(text, stderr);
-}
-
-bool read_file(const std::string& path, std::vector<uint8_t>& bytes)
-{
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
-        return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    return !in.bad();
 }
 
 bool save_png(const std::string& path, const uint8_t* pixels, int width, int height, int channels)

@@ -6,6 +6,8 @@
 #include <cstddef>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared first
 #include <cstring>
+#include <fstream>
+#include <iterator>
 
 #include <gif_lib.h>
 #include <jpeglib.h>
@@ -372,4 +374,13 @@ bool write_file(const std::string& path, const std::vector<uint8_t>& bytes)
     if (std::fclose(file) != 0)
         ok = false;
     return ok;
+}
+
+bool read_file(const std::string& path, std::vector<uint8_t>& bytes)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        return false;
+    bytes.assign(std::istreambuf_iterator<char>(in), {});
+    return !in.bad();
 }

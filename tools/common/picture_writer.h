@@ -59,3 +59,7 @@ bool write_png_file(const std::string& path, const uint8_t* pixels, int width, i
 
 // Writes `bytes` to `path`, replacing the file; false if any step fails.
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes);
+
+// Reads the whole file at `path` into `bytes`; false if it cannot be opened
+// or read.
+bool read_file(const std::string& path, std::vector<uint8_t>& bytes);
