@@ -568,11 +568,11 @@ TEST(ShippedScript, PlaysThePlannedScenesWithinTheSoundtrack)
     // The routines each scene of the plan draws with.
     const std::map<std::string, std::vector<std::string>> ROUTINES_OF = {
         {"logo", {"black", "overlay_logo"}},
-        {"window", {"background_window", "overlay_face"}},
+        {"window", {"black", "overlay_logo", "background_window", "overlay_face"}},
         {"lamps", {"lamps_background", "lamps"}},
         {"archstairs", {"archstairs_background", "archstairs"}},
-        {"ghost", {"black", "ghost_test"}},
-        {"tree", {"tree"}},
+        {"ghost", {"lamps_background", "ghost_test"}},
+        {"tree", {"black", "tree"}},
         {"fedsquare", {"fedsquare"}},
         {"city", {"city_background", "city"}},
         {"model", {"bb_background", "bb"}},

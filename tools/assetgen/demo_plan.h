@@ -14,8 +14,8 @@ struct Scene {
 
 // Scenes in play order; the timeline ends at 178000 ms.
 constexpr Scene SCENES[] = {
-    {"logo", 0, 22000},           // black + overlay_logo: the title sequence
-    {"window", 22000, 18000},     // background_window + overlay_face
+    {"logo", 0, 4404},            // black + overlay_logo: the title opens from black
+    {"window", 4404, 35596},      // the title goes on, then background_window + overlay_face
     {"lamps", 40000, 22000},      // lamps_background + lamps, lead-out lamps_transition_pre
     {"archstairs", 62000, 18000}, // archstairs_background + archstairs, lead-in sample_transition_post
     {"ghost", 80000, 12000},      // black + ghost_test
@@ -27,7 +27,7 @@ constexpr Scene SCENES[] = {
 constexpr int32_t END = 178000;
 
 // Effects whose timing is fixed in the code; the music accents them.
-constexpr int32_t WINDOW_BACKGROUND_STARTS = 22000 + 11596; // 11.596 s into "window"
+constexpr int32_t WINDOW_BACKGROUND_STARTS = 4404 + 11596; // 11.596 s into "window"
 constexpr int32_t BIG_GHOST_RISES = 40000 + 14945;          // 14.945 s into "lamps"
 constexpr int32_t TREE_FLASHES = 92000 + 22264;             // 22.264 s into "tree"
 

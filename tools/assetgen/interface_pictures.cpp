@@ -703,10 +703,10 @@ Grey paint_puff(int index)
                 float d2 = ((wx - b.x) * (wx - b.x) + (wy - b.y) * (wy - b.y)) / (b.r * b.r);
                 density += b.weight * std::exp(-d2);
             }
-            float shade = 0.55f + 0.45f * smoothstep(0.2f, 0.8f, fbm(fx / 22.0f, fy / 22.0f, 4, seed + 9));
+            float shade = 0.15f + 0.85f * smoothstep(0.3f, 0.75f, fbm(fx / 22.0f, fy / 22.0f, 4, seed + 9));
             float v = (1.0f - std::exp(-1.5f * density)) * shade;
             float r = std::hypot(fx - 128.0f, fy - 128.0f);
-            puff.at(x, y) = v * (1.0f - smoothstep(84.0f, 124.0f, r)) * 0.95f;
+            puff.at(x, y) = v * (1.0f - smoothstep(84.0f, 124.0f, r)) * 0.32f;
         }
     blur(puff, 1.0f);
     return puff;

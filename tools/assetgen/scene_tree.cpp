@@ -148,7 +148,10 @@ Grey flash(uint64_t seed, double x0, double x1, double y1)
                                                    static_cast<uint32_t>(seed), 4);
             const float v = std::max(core.at(x, y), clamp01(glow.at(x, y) * 3.0f)) +
                             clamp01(sheet.at(x, y) * 20.0f) * 0.6f * clouds;
-            out.at(x, y) = clamp01(v);
+            // The picture's left edge lies inside the screen: the light
+            // fades out before it so no straight edge shows there.
+            const float edge = smoothstep(0.0f, 160.0f, static_cast<float>(x));
+            out.at(x, y) = clamp01(v) * edge;
         }
     return out;
 }
@@ -243,7 +246,7 @@ TreePictures paint_tree()
     brush_texture(c, 331u, 0.06f);
 
     out.flash1 = flash(341, 560, 690, 540);
-    out.flash2 = flash(343, 240, 120, 520);
+    out.flash2 = flash(343, 330, 210, 520);
 
     // Cover: a bank of fog, thickest at the bottom of the screen, with
     // brighter billows and thinner wisps towards the top.

@@ -54,11 +54,11 @@ struct Span {
 const std::vector<Span>& harmony()
 {
     static const std::vector<Span> spans = {
-        // logo
-        {at(0), &DM}, {at(4), &BB}, {at(6), &GM}, {at(8), &A7},
-        // window; it lights up on F major
-        {at(11), &BB}, {at(13), &GM}, {at(15), &DM},
-        {seconds(plan::WINDOW_BACKGROUND_STARTS), &FM}, {at(18), &GM}, {at(19), &A7},
+        // title; the window scene opens under it on B flat
+        {at(0), &DM}, {seconds(plan::SCENES[1].start), &BB}, {at(4), &GM}, {at(6), &A7},
+        // the window lights up on F major
+        {seconds(plan::WINDOW_BACKGROUND_STARTS), &FM}, {at(10), &GM}, {at(12), &DM}, {at(14), &BB},
+        {at(16), &FM}, {at(18), &GM}, {at(19), &A7},
         // lamps; the big ghost rises on E flat, a tritone away
         {at(20), &DM}, {at(22), &BB}, {at(24), &GM}, {at(26), &A7},
         {seconds(plan::BIG_GHOST_RISES), &EB}, {at(29), &A7},
@@ -119,8 +119,7 @@ const std::vector<Note> SQUARE_TUNE = {
 
 // Bells over the title: a few high notes, far apart, left to echo.
 const std::vector<Note> TITLE_BELLS = {
-    {4, 4, 69}, {6, 4, 72}, {9, 6, 74}, {12, 4, 69}, {17, 4, 70}, {20, 6, 74},
-    {25, 4, 70}, {28, 4, 69}, {33, 4, 73}, {36, 6, 76}, {39, 4, 73},
+    {4, 4, 69}, {6, 4, 72}, {9, 6, 74}, {12, 4, 69}, {17, 4, 70}, {20, 6, 74}, {25, 4, 73}, {28, 6, 76},
 };
 
 // The ghost's bells: a slow fall, E flat darkening D minor, C sharp at the end
@@ -368,29 +367,32 @@ void compose(Song& song)
     const PadStyle brightPad{0.8, 2.5, 1200.0, 3000.0, 12.0};
     const PadStyle stabPad{0.01, 2.0, 2600.0, 700.0, 14.0};
 
-    // Title (0-22 s): a deep hit out of silence, dark pads, a few bells, a
-    // muted pulse from the seventh bar, and a swell into the window.
+    // Title (0 s until the window lights up at 16 s): a deep hit out of
+    // silence, dark pads and a few bells; the window scene opens under the
+    // title on a soft hit, a muted pulse comes in, and a swell leads to the
+    // light.
+    const double windowOpens = seconds(plan::SCENES[1].start);
     song.impact(at(0), 0.9);
     bell_chord(song, at(0), DM, 5.0, 0.12);
-    pads(song, at(0), at(11), darkPad, 0.55);
+    pads(song, at(0), windowLit, darkPad, 0.55);
     bells(song, at(0), TITLE_BELLS, 0.4, 0.16);
-    arpeggio(song, at(6), at(11), 2, 0.05, 0.35, 0.2, -1);
-    bassline(song, 8, 3, "x.......x.......", 0.26, 200.0);
-    song.riser_to(at(11), 3.0, 0.18);
+    song.impact(windowOpens, 0.5);
+    bell_chord(song, windowOpens, BB, 3.0, 0.1);
+    arpeggio(song, at(4), windowLit - 0.45, 2, 0.05, 0.35, 0.2, -1);
+    bassline(song, 5, 3, "x.......x.......", 0.26, 200.0);
+    song.riser_to(windowLit, 3.0, 0.18);
 
-    // Window (22-40 s): kick and rim come in on the new chord; at the
-    // moment the window lights up, F major on the bells and a crash, and
-    // from then on hats and eighth-note plucks.
-    song.crash(at(11), 2.5, 0.3);
-    pads(song, at(11), at(20), warmPad, 0.5);
-    drums(song, 11, 6, WINDOW_BEAT, 1.0);
-    drums(song, 17, 3, WINDOW_LIT, 1.0);
-    bassline(song, 11, 9, "x.....x...x.....", 0.34);
-    song.riser_to(windowLit, 2.0, 0.16);
+    // Window lit (16-40 s): at the moment the window lights up, F major on
+    // the bells, a crash, and kick and rim; hats and eighth-note plucks
+    // join halfway.
     song.impact(windowLit, 0.55);
     song.crash(windowLit, 3.0, 0.35);
     bell_chord(song, windowLit, FM, 4.0, 0.18);
-    arpeggio(song, at(17), at(20), 2, 0.3, 0.5, 0.18);
+    pads(song, windowLit, at(20), warmPad, 0.5);
+    drums(song, 8, 6, WINDOW_BEAT, 1.0);
+    drums(song, 14, 6, WINDOW_LIT, 1.0);
+    bassline(song, 8, 12, "x.....x...x.....", 0.34);
+    arpeggio(song, at(14), at(20), 2, 0.3, 0.5, 0.18);
     song.tom(at(19, 10), 45, 0.3, 0.45);
     song.tom(at(19, 12), 41, -0.3, 0.5);
 
