@@ -2,6 +2,11 @@
 # Included by CMakeLists.txt.
 pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 
+# Contact sheets (the embedded pictures here, the demo's frames in
+# vigil-capture).
+add_library(vigil_contact_grid STATIC tools/common/contact_grid.cpp)
+target_link_libraries(vigil_contact_grid PUBLIC vigil_picture_writer PkgConfig::CAIRO)
+
 # The scenes' painters and their painting kit, shared by the generator and
 # its tests.
 add_library(vigil_scene_painters STATIC
@@ -34,7 +39,8 @@ add_executable(vigil-assetgen
   tools/assetgen/soundtrack.cpp
   ${VIGIL_ASSETGEN_MODEL_SOURCES}
 )
-target_link_libraries(vigil-assetgen PRIVATE vigil_scene_painters vigil_picture_writer vigil_mp3_writer PkgConfig::CAIRO)
+target_link_libraries(vigil-assetgen PRIVATE vigil_scene_painters vigil_picture_writer vigil_mp3_writer vigil_contact_grid
+                      PkgConfig::CAIRO)
 
 # The scenes' pictures: the committed files against the painters and the
 # effects' geometry, and the painting kit. This file is included before the
@@ -60,7 +66,8 @@ target_link_libraries(vigil-assetgen PRIVATE vigil_interface_paint vigil_assets)
 add_executable(vigil_interface_pictures_tests tests/assetgen/interface_pictures_test.cpp
                tools/assetgen/interface_pictures.cpp tools/assetgen/contact_sheet.cpp
                $<TARGET_OBJECTS:vigil_arena_new>)
-target_link_libraries(vigil_interface_pictures_tests PRIVATE vigil_interface_paint vigil_assets GTest::gtest_main)
+target_link_libraries(vigil_interface_pictures_tests PRIVATE vigil_interface_paint vigil_contact_grid vigil_assets
+                      GTest::gtest_main)
 
 
 # Content tests: the model generator's files read back through the demo's

@@ -107,6 +107,26 @@ TEST(Capture, LetterboxBarsAreBlackAnd64RowsHigh)
     EXPECT_TRUE(fs::exists("loading/loading_000.png"));
 }
 
+// One tile for the first frame at or after each multiple of --every: seven
+// tiles in two rows of six for 0 to 1.8 s every 0.3 s, each showing its frame.
+TEST(Capture, ContactSheetTakesAFrameEveryFewSeconds)
+{
+    ScratchDir dir;
+    write_script(dir, 2000, "fill_blue");
+    ToolRun run = capture("--fps 10 --every 0.3 --contact-sheet sheet.png");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("contact sheet of 7 frames"), std::string::npos) << run.output;
+    Picture sheet = read_png("sheet.png");
+    EXPECT_EQ(sheet.width, 16 + 6 * 240);
+    EXPECT_EQ(sheet.height, 36 + 2 * 178 + 16);
+    ASSERT_GT(sheet.height, 100);
+    EXPECT_EQ(sheet.at(128, 100), (Rgb{0, 0, 255})) << "the first tile shows the frame";
+
+    run = capture("--fps 10 --from 5 --contact-sheet empty.png");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("no frame falls in the range"), std::string::npos) << run.output;
+}
+
 TEST(Capture, CheckReportsABrokenScriptWithFileAndLine)
 {
     ScratchDir dir;
@@ -129,4 +149,5 @@ TEST(Capture, BadUsageExitsWith2)
     EXPECT_EQ(capture("--frames").status, 2);
     EXPECT_EQ(capture("--from 2 --to 1").status, 2);
     EXPECT_EQ(capture("--wrong").status, 2);
+    EXPECT_EQ(capture("--every 0 --contact-sheet x.png").status, 2);
 }

@@ -15,6 +15,7 @@
 #include "script/script_interface.h"
 #include "script/timeline.h"
 #include "tools/capture/video.h"
+#include "tools/common/contact_grid.h"
 #include "tools/common/picture_writer.h"
 
 #include <algorithm>
@@ -171,6 +172,56 @@ void print_bench(const std::vector<SceneTimes>& scenes)
     }
 }
 
+// "1:23.5": minutes and seconds of music.
+std::string clock_text(double seconds)
+{
+    char text[32];
+    int tenths = static_cast<int>(std::lround(seconds * 10.0));
+    std::snprintf(text, sizeof text, "%d:%02d.%d", tenths / 600, tenths / 10 % 60, tenths % 10);
+    return text;
+}
+
+// The contact sheet of the run: a tile for the first frame at or after
+// each multiple of `every` seconds from `from` on.
+class DemoSheet {
+public:
+    DemoSheet(const CaptureOptions& options) : options_(options), next_(options.from) {}
+    bool wanted() const { return !options_.sheetFile.empty(); }
+    bool due(double T) const { return wanted() && T >= next_ - 1e-9; }
+    void add(const uint8_t* rgb, int width, int height, double T, int64_t frame)
+    {
+        tiles_.push_back(make_grid_tile(rgb, width, height, 3, clock_text(T),
+                                        "scene " + std::to_string(g_current_scene) + ", frame " +
+                                            std::to_string(frame)));
+        while (next_ <= T + 1e-9)
+            next_ += options_.every;
+    }
+    bool write(double endT) const
+    {
+        char header[160];
+        std::snprintf(header, sizeof header, "%s: one frame every %g s from %s to %s, stepped at %d frames a second",
+                      std::filesystem::current_path().c_str(), options_.every,
+                      clock_text(options_.from).c_str(), clock_text(endT).c_str(), options_.fps);
+        std::string error;
+        if (tiles_.empty()) {
+            std::fputs("vigil-capture: no frame falls in the range for the contact sheet\n", stderr);
+            return false;
+        }
+        if (!write_grid_png(options_.sheetFile, header, tiles_, 6, error)) {
+            std::fprintf(stderr, "vigil-capture: %s\n", error.c_str());
+            return false;
+        }
+        std::fprintf(stderr, "vigil-capture: wrote a contact sheet of %zu frames to %s\n", tiles_.size(),
+                     options_.sheetFile.c_str());
+        return true;
+    }
+
+private:
+    const CaptureOptions& options_;
+    double next_;
+    std::vector<GridTile> tiles_;
+};
+
 } // namespace
 
 int run_capture(const CaptureOptions& options)
@@ -256,6 +307,7 @@ int run_capture(const CaptureOptions& options)
             return 1;
     }
 
+    DemoSheet sheet(options);
     Progress progress(static_cast<int>(lastFrame));
     std::vector<SceneTimes> bench;
     FrameLoop loop{};
@@ -279,8 +331,11 @@ int run_capture(const CaptureOptions& options)
             bench[g_current_scene].start = g_timeline[g_current_scene].start;
             bench[g_current_scene].ms.push_back(ms);
         }
-        if (i >= firstFrame && (!options.framesDir.empty() || video.is_open())) {
+        bool sheetFrame = i >= firstFrame && sheet.due(T);
+        if (i >= firstFrame && (!options.framesDir.empty() || video.is_open() || sheetFrame)) {
             const uint8_t* rgb = grabber.grab();
+            if (sheetFrame)
+                sheet.add(rgb, WIDTH, height, T, i);
             if (!options.framesDir.empty() &&
                 !write_png(frame_name(options.framesDir, "frame", static_cast<int>(i), 6), rgb, WIDTH, height))
                 return 1;
@@ -290,6 +345,8 @@ int run_capture(const CaptureOptions& options)
         }
         progress.update(static_cast<int>(i + 1));
     }
+    if (sheet.wanted() && !sheet.write(static_cast<double>(lastFrame) / options.fps))
+        return 1;
     bool wroteVideo = video.is_open();
     if (wroteVideo && !video.close())
         return 1;

@@ -10,13 +10,16 @@ namespace fs = std::filesystem;
 
 static const char* const USAGE =
     "usage: vigil-capture [--dir DIR] [--fps N] [--from S] [--to S] [--frames OUTDIR] [--loading OUTDIR]\n"
-    "                     [--video FILE.mp4] [--letterbox] [--check] [--log] [--bench]\n"
+    "                     [--video FILE.mp4] [--contact-sheet FILE.png [--every S]] [--letterbox] [--check]\n"
+    "                     [--log] [--bench]\n"
     "  --dir DIR         working directory holding data/*.conf (default: current directory)\n"
     "  --fps N           frames per second (default 30)\n"
     "  --from S, --to S  write the frames with from <= T < to, in seconds\n"
     "  --frames OUTDIR   write OUTDIR/frame_NNNNNN.png\n"
     "  --loading OUTDIR  write OUTDIR/loading_NNN.png after each init routine\n"
     "  --video FILE      write an H.264 + AAC MP4 with the soundtrack (needs ffmpeg)\n"
+    "  --contact-sheet FILE  draw one frame every S seconds (--every, default 4) into one PNG with its time;\n"
+    "                    steps at 3 frames per second unless --fps is given\n"
     "  --letterbox       render the 1024x768 letterbox configuration\n"
     "  --check           build the script only and report every diagnostic with file and line\n"
     "  --log             print the diagnostic log to standard error\n"

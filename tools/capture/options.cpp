@@ -50,15 +50,17 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions& options, std::
             if (!value(text))
                 return false;
             options.dir = text;
-        } else if (flag == "--frames" || flag == "--loading" || flag == "--video") {
+        } else if (flag == "--frames" || flag == "--loading" || flag == "--video" || flag == "--contact-sheet") {
             if (!value(text))
                 return false;
             if (!*text) {
                 error = flag + " needs a non-empty path";
                 return false;
             }
-            (flag == "--frames" ? options.framesDir : flag == "--loading" ? options.loadingDir : options.videoFile) =
-                absolute(text);
+            (flag == "--frames"          ? options.framesDir
+             : flag == "--loading"       ? options.loadingDir
+             : flag == "--contact-sheet" ? options.sheetFile
+                                         : options.videoFile) = absolute(text);
         } else if (flag == "--fps") {
             if (!value(text))
                 return false;
@@ -67,6 +69,15 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions& options, std::
                 return false;
             }
             options.fps = static_cast<int>(number);
+            options.fpsGiven = true;
+        } else if (flag == "--every") {
+            if (!value(text))
+                return false;
+            if (!parse_number(text, number) || number < 0.1) {
+                error = "--every takes seconds (a number of at least 0.1), not \"" + std::string(text) + "\"";
+                return false;
+            }
+            options.every = number;
         } else if (flag == "--from" || flag == "--to") {
             if (!value(text))
                 return false;
@@ -80,6 +91,10 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions& options, std::
             return false;
         }
     }
+    // A contact sheet needs only a frame every few seconds: unless told
+    // otherwise, the run steps at a few frames a second.
+    if (!options.sheetFile.empty() && !options.fpsGiven)
+        options.fps = SHEET_FPS;
     if (options.to >= 0 && options.to < options.from) {
         error = "--to must not come before --from";
         return false;
