@@ -102,7 +102,7 @@ uint8_t* render(IPicture* picture, Output output, int32_t* outWidth, int32_t* ou
     BITMAPINFO info{};
     info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
     info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height; // bottom-up rows
+    info.bmiHeader.biHeight = -height; // top-down rows: memory starts with the top row
     info.bmiHeader.biPlanes = 1;
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
@@ -113,10 +113,12 @@ uint8_t* render(IPicture* picture, Output output, int32_t* outWidth, int32_t* ou
         return fail("no %dx%d DIB section", width, height);
     }
     HGDIOBJ previous = SelectObject(dc, section);
-    // A positive source height draws the picture upside down into the
-    // bottom-up section, so the first row in memory is the picture's top row.
+    // The picture upright: its source rectangle in 0.01 mm counts upwards
+    // from the bottom edge, so it starts at the top (hmHeight) with a negative
+    // height. (Drawing it upside down into a bottom-up section instead comes
+    // out one row off: the top row is lost and the bottom one left black.)
     // Pixels a transparent GIF colour leaves uncovered stay black.
-    HRESULT drawn = picture->Render(dc, 0, 0, width, height, 0, 0, hmWidth, hmHeight, nullptr);
+    HRESULT drawn = picture->Render(dc, 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr);
     GdiFlush();
 
     uint8_t* result = nullptr;

@@ -46,7 +46,7 @@ std::vector<uint8_t> read_file(const std::string& path)
     return bytes;
 }
 
-// JPEG: the mean difference per channel stays below 1.5 levels and almost no
+// JPEG: the mean difference per channel stays below 1 level and almost no
 // pixel is off by more than 24. GIF: exact.
 void compare_picture(const std::string& dir, const EmbeddedFile& file)
 {
@@ -82,7 +82,7 @@ void compare_picture(const std::string& dir, const EmbeddedFile& file)
     }
     double mean = sum / static_cast<double>(count * 3);
     bool jpeg = name.size() > 4 && name.compare(name.size() - 4, 4, ".jpg") == 0;
-    bool ok = jpeg ? mean < 1.5 && far * 1000 < count : worst == 0;
+    bool ok = jpeg ? mean < 1.0 && far * 1000 < count : worst == 0;
     char detail[160];
     std::snprintf(detail, sizeof detail, "%dx%d, mean difference %.3f, largest %d, %zu values off by more than 24",
                   width, height, mean, worst, far);
