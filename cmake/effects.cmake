@@ -16,6 +16,10 @@ add_library(vigil_effects OBJECT
   effects/picture.cpp
   effects/registration.cpp
 )
+# The Windows build takes the routines only.
+if(WIN32)
+  return()
+endif()
 
 # The effects' tests: routines driven through the real GL path on the
 # headless platform, with pictures the tests make (tests/effects/fake_content).

@@ -19,16 +19,12 @@
 //   result unchecked, so there a null would be a write through null: instead
 //   they print what ran out and end the process with status 1.
 #include "core/arena.h"
+#include "platform/memory.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <new>
-
-// The executable's code, from the linker.
-extern "C" char __executable_start;
-extern "C" char etext;
 
 namespace {
 
@@ -42,7 +38,7 @@ std::atomic<uintptr_t> s_block_end{0};
 
 bool from_program(const void* caller)
 {
-    return caller >= static_cast<const void*>(&__executable_start) && caller < static_cast<const void*>(&etext);
+    return platform_is_program_code(caller);
 }
 
 // Whether this request is the arena's to serve. The thread test comes first:
@@ -68,26 +64,13 @@ bool in_arena_block(const void* p)
            address < s_block_end.load(std::memory_order_relaxed);
 }
 
-void* heap_allocate(size_t n, size_t align)
-{
-    if (n == 0)
-        n = 1;
-    if (align <= alignof(std::max_align_t))
-        return std::calloc(n, 1);
-    size_t rounded = (n + align - 1) & ~(align - 1);
-    void* p = std::aligned_alloc(align, rounded);
-    if (p)
-        std::memset(p, 0, rounded);
-    return p;
-}
-
 void* allocate(size_t n, size_t align, bool fromArena)
 {
     if (fromArena) {
         remember_block();
         return arena_alloc_aligned(g_arena, n, align);
     }
-    return heap_allocate(n, align);
+    return platform_heap_alloc(n, align);
 }
 
 [[noreturn]] void out_of_memory(size_t n, bool fromArena)
@@ -126,7 +109,7 @@ void* allocate_or_null(size_t n, size_t align, const void* caller)
 void release(void* p)
 {
     if (p && !in_arena_block(p))
-        std::free(p);
+        platform_heap_free(p);
 }
 
 constexpr size_t FUNDAMENTAL = alignof(std::max_align_t);

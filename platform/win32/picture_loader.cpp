@@ -1,0 +1,195 @@
+// DecodeImage and DecodeAlphaImage on Windows: the system's OLE picture
+// loader reads the JPEG or GIF file from a memory stream and the picture is
+// rendered into a 32-bit DIB section, whose pixels are converted to the
+// result (assets/image.h). Same interface and results as the libjpeg/giflib
+// decoders of the Linux build; the TGA, pack and model code is shared.
+//
+// Every failure gives null, leaves the outputs alone and keeps its reason for
+// image_decode_failure; every GDI and OLE object made is given back on every
+// path. The result comes from global operator new (the arena).
+#include <windows.h>
+#include <ole2.h>
+#include <olectl.h>
+
+#include "assets/image.h"
+
+#include <cstdarg>
+#include <cstdio>
+#include <new>
+
+namespace {
+
+char s_failure[256] = "";
+
+// Larger pictures are refused before any pixel memory exists.
+constexpr int32_t MAX_SIDE = 16384;
+
+enum class Output { Colour, Alpha };
+
+uint8_t* fail(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    std::vsnprintf(s_failure, sizeof s_failure, format, args);
+    va_end(args);
+    return nullptr;
+}
+
+// The stream over a copy of the file; the copy goes with the stream.
+IStream* open_stream(const void* data, uint32_t length)
+{
+    HGLOBAL block = GlobalAlloc(GMEM_FIXED, length);
+    if (!block)
+        return nullptr;
+    void* bytes = GlobalLock(block);
+    if (!bytes) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    CopyMemory(bytes, data, length);
+    GlobalUnlock(block);
+    IStream* stream = nullptr;
+    if (FAILED(CreateStreamOnHGlobal(block, TRUE, &stream)) || !stream) {
+        GlobalFree(block);
+        return nullptr;
+    }
+    return stream;
+}
+
+// The picture's own size in pixels: the bitmap's, whatever resolution the file
+// declares; for other picture types the size in 0.01 mm at the screen's
+// resolution.
+bool pixel_size(IPicture* picture, HDC screen, OLE_XSIZE_HIMETRIC hmWidth, OLE_YSIZE_HIMETRIC hmHeight,
+                int32_t* width, int32_t* height)
+{
+    SHORT type = PICTYPE_UNINITIALIZED;
+    OLE_HANDLE handle = 0;
+    BITMAP bitmap{};
+    if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP && SUCCEEDED(picture->get_Handle(&handle)) &&
+        GetObjectA(reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(handle)), sizeof bitmap, &bitmap) ==
+            sizeof bitmap) {
+        *width = bitmap.bmWidth;
+        *height = bitmap.bmHeight < 0 ? -bitmap.bmHeight : bitmap.bmHeight;
+        return true;
+    }
+    *width = MulDiv(GetDeviceCaps(screen, LOGPIXELSX), hmWidth, 2540);
+    *height = MulDiv(GetDeviceCaps(screen, LOGPIXELSY), hmHeight, 2540);
+    return true;
+}
+
+// Renders the loaded picture and converts its pixels.
+uint8_t* render(IPicture* picture, Output output, int32_t* outWidth, int32_t* outHeight)
+{
+    OLE_XSIZE_HIMETRIC hmWidth = 0;
+    OLE_YSIZE_HIMETRIC hmHeight = 0;
+    if (FAILED(picture->get_Width(&hmWidth)) || FAILED(picture->get_Height(&hmHeight)))
+        return fail("the picture loader gives no size");
+    HDC screen = GetDC(nullptr);
+    if (!screen)
+        return fail("no screen device context");
+    HDC dc = CreateCompatibleDC(screen);
+    int32_t width = 0;
+    int32_t height = 0;
+    pixel_size(picture, screen, hmWidth, hmHeight, &width, &height);
+    ReleaseDC(nullptr, screen);
+    if (!dc)
+        return fail("no memory device context");
+    if (width < 1 || height < 1 || width > MAX_SIDE || height > MAX_SIDE) {
+        DeleteDC(dc);
+        return fail("a picture of %dx%d pixels is refused", width, height);
+    }
+
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down rows: memory starts with the top row
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (!section || !bits) {
+        DeleteDC(dc);
+        return fail("no %dx%d DIB section", width, height);
+    }
+    HGDIOBJ previous = SelectObject(dc, section);
+    // The picture upright: its source rectangle in 0.01 mm counts upwards
+    // from the bottom edge, so it starts at the top (hmHeight) with a negative
+    // height. (Drawing it upside down into a bottom-up section instead comes
+    // out one row off: the top row is lost and the bottom one left black.)
+    // Pixels a transparent GIF colour leaves uncovered stay black.
+    HRESULT drawn = picture->Render(dc, 0, 0, width, height, 0, hmHeight, hmWidth, -hmHeight, nullptr);
+    GdiFlush();
+
+    uint8_t* result = nullptr;
+    if (FAILED(drawn)) {
+        fail("the picture loader cannot render the picture (0x%08lx)", static_cast<unsigned long>(drawn));
+    } else {
+        size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
+        result = new (std::nothrow) uint8_t[output == Output::Colour ? count * 4 : count];
+        if (!result) {
+            fail("no memory for %dx%d pixels", width, height);
+        } else {
+            const auto* source = static_cast<const uint8_t*>(bits); // blue, green, red, unused
+            for (size_t i = 0; i < count; ++i, source += 4) {
+                if (output == Output::Colour) {
+                    result[i * 4] = source[2];
+                    result[i * 4 + 1] = source[1];
+                    result[i * 4 + 2] = source[0];
+                    result[i * 4 + 3] = 255;
+                } else {
+                    result[i] = source[1];
+                }
+            }
+            *outWidth = width;
+            *outHeight = height;
+        }
+    }
+    SelectObject(dc, previous);
+    DeleteObject(section);
+    DeleteDC(dc);
+    return result;
+}
+
+uint8_t* decode(const void* data, uint32_t length, Output output, int32_t* width, int32_t* height)
+{
+    s_failure[0] = '\0';
+    if (!data || length == 0)
+        return fail("no picture data");
+    // OleLoadPicture takes any format it knows (bitmaps, icons, metafiles
+    // too); the demo's pictures are JPEG and GIF files only.
+    const auto* bytes = static_cast<const uint8_t*>(data);
+    bool jpeg = length >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
+    bool gif = length >= 6 && bytes[0] == 'G' && bytes[1] == 'I' && bytes[2] == 'F';
+    if (!jpeg && !gif)
+        return fail("not a JPEG or GIF file");
+    IStream* stream = open_stream(data, length);
+    if (!stream)
+        return fail("no memory stream over %u bytes", length);
+    IPicture* picture = nullptr;
+    HRESULT loaded = OleLoadPicture(stream, 0, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture));
+    stream->Release();
+    if (FAILED(loaded) || !picture)
+        return fail("the system's picture loader refuses the %s file (0x%08lx)", jpeg ? "JPEG" : "GIF",
+                    static_cast<unsigned long>(loaded));
+    uint8_t* result = render(picture, output, width, height);
+    picture->Release();
+    return result;
+}
+
+} // namespace
+
+uint8_t* DecodeImage(const void* data, uint32_t length, int32_t* width, int32_t* height)
+{
+    return decode(data, length, Output::Colour, width, height);
+}
+
+uint8_t* DecodeAlphaImage(const void* data, uint32_t length, int32_t* width, int32_t* height)
+{
+    return decode(data, length, Output::Alpha, width, height);
+}
+
+const char* image_decode_failure()
+{
+    return s_failure;
+}

@@ -1,0 +1,157 @@
+#!/usr/bin/env bash
+# The Windows build under Wine, in a fresh Wine prefix of its own (removed at
+# the end), with the 64-bit loader run directly:
+#   1. vigil-win-tests: the system's picture loader and MP3 codec against the
+#      Linux decoders' results (written by vigil-win-reference).
+#   2. vigil.exe under Xvfb on a short script: "Fullscreen?" answered No, the
+#      loading screen shows, a picture of the window during the scene matches
+#      the Linux capture of that scene, the demo reaches its end and exits 0.
+#   3. vigil.exe under Xorg with the dummy driver offering 1024x640: Yes
+#      switches the display to it, and the desktop mode is back at the end.
+#   usage: win_tests.sh VIGIL_EXE WIN_TESTS_EXE LINUX_REFERENCE LINUX_CAPTURE
+# Exits 77 (skipped) when Wine is not installed.
+set -uo pipefail
+vigil_exe=$(readlink -f "$1")
+tests_exe=$(readlink -f "$2")
+reference=$(readlink -f "$3")
+capture=$(readlink -f "$4")
+wine=/usr/lib/wine/wine64
+[ -x "$wine" ] || { echo "skipped: no $wine"; exit 77; }
+for tool in "$vigil_exe" "$tests_exe" "$reference" "$capture"; do
+  [ -x "$tool" ] || { echo "FAILED: $tool is missing"; exit 1; }
+done
+
+# Sets $scratch, check, start_server, stop_server, screen_size and the
+# clean-up at exit; extended below for Xvfb and the Wine server.
+source "$(dirname "$(readlink -f "$0")")/../e2e/xorg_dummy.sh"
+failures=0
+xvfb=
+export WINEPREFIX="$scratch/prefix" WINEDEBUG=-all
+cleanup() {
+  "$(dirname "$wine")/wineserver" -k 2>/dev/null
+  [ -n "$server" ] && kill "$server" 2>/dev/null
+  [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+  rm -rf "$scratch"
+}
+
+exec 3> "$scratch/xvfb-display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp > "$scratch/xvfb.log" 2>&1 &
+xvfb=$!
+for _ in $(seq 100); do [ -s "$scratch/xvfb-display" ] && break; sleep 0.05; done
+export DISPLAY=":$(head -n1 "$scratch/xvfb-display")"
+"$wine" wineboot -i > "$scratch/wineboot.log" 2>&1
+
+# 1. The decoders.
+mkdir -p "$scratch/ref"
+"$reference" "$scratch/ref" || echo "FAILED: the Linux reference could not be written"
+"$wine" "$tests_exe" "Z:$scratch/ref" 2> "$scratch/decoders.err" | tr -d '\r'
+check "the Windows decoders match the Linux ones" [ "${PIPESTATUS[0]}" -eq 0 ]
+
+# A folder with a short script: the title pictures, the archstairs pictures
+# and the soundtrack behind the loading screen, then the archstairs
+# background (a still picture) for 4 s.
+demo="$scratch/demo"
+mkdir -p "$demo/data"
+i=1
+for routine in overlay_logo_init background_window_init overlay_face_init archstairs_init music_init; do
+  printf '<init%d>\nfunc = %s\n</init%d>\n' $i $routine $i >> "$demo/data/init.conf"
+  i=$((i + 1))
+done
+printf '<scenes>\n<still>\ntime_length = 4000\n<routine>\nfunc = archstairs_background\n</routine>\n</still>\n</scenes>\n<order>\n<scene>\nscene_name = still\n</scene>\n</order>\n' > "$demo/data/demo.conf"
+"$capture" --dir "$demo" --loading "$scratch/loading" --from 1 --to 1.1 --fps 10 --frames "$scratch/frames" > /dev/null 2>&1 ||
+  echo "FAILED: the Linux capture of the short script"
+
+# similar A.png B.png: true when the two pictures agree within the tolerance,
+# a PSNR of 40 dB (the same picture scores about 50 here; the loading screen
+# one step earlier or later about 31).
+similar() {
+  local psnr
+  psnr=$(ffmpeg -v info -i "$1" -i "$2" -lavfi psnr -f null - 2>&1 | sed -n 's/.*average:\([0-9.inf]*\).*/\1/p')
+  [ "$psnr" = inf ] || awk -v p="$psnr" 'BEGIN { exit !(p != "" && p >= 40) }'
+}
+
+# The id of the demo's or the box's window, waiting up to 30 s.
+window() {
+  local id
+  for _ in $(seq 600); do
+    id=$(xwininfo -root -tree 2>/dev/null | grep '"This window is for sale"' | awk '{print $1}' | tail -n1)
+    [ -n "$id" ] && { echo "$id"; return; }
+    sleep 0.05
+  done
+}
+
+# answer KEY: focuses the question box and presses KEY (its buttons are
+# "&Yes" and "&No"); keeps the box's id in $box.
+box=
+answer() {
+  box=$(window)
+  [ -n "$box" ] || return 1
+  xdotool windowfocus --sync "$box" 2>/dev/null
+  xdotool key --window "$box" "$1" 2>/dev/null
+}
+
+# 2. "No", the loading screen, a still of the scene, the end. Pictures of the
+# window are taken while it runs and compared afterwards.
+(cd "$demo" && exec timeout 120 "$wine" "$vigil_exe" > "$scratch/out.txt" 2> "$scratch/err.txt") &
+pid=$!
+answer n
+geometry=
+mkdir -p "$scratch/shots"
+for n in $(seq 1000 1400); do
+  kill -0 "$pid" 2>/dev/null || break
+  id=$(xwininfo -root -tree 2>/dev/null | grep '"This window is for sale"' | awk '{print $1}' | grep -vx "$box" | tail -n1)
+  if [ -n "$id" ]; then
+    geometry=$(xwininfo -id "$id" 2>/dev/null | awk '/Width|Height/ {print $2}' | tr '\n' x)
+    xwd -id "$id" -silent > "$scratch/shots/$n.xwd" 2>/dev/null
+  fi
+  sleep 0.05
+done
+wait "$pid"; status=$?
+shown_loading=no shown_scene=no
+for shot in "$scratch"/shots/*.xwd; do
+  # RGB only: the window's alpha channel is not part of what is seen.
+  ffmpeg -v error -y -i "$shot" -pix_fmt rgb24 "${shot%.xwd}.png" 2>/dev/null || continue
+  if [ "$shown_scene" = no ] && similar "${shot%.xwd}.png" "$scratch/frames/frame_000010.png"; then
+    shown_scene=yes
+  elif [ "$shown_loading" = no ]; then
+    for picture in "$scratch"/loading/loading_*.png; do
+      similar "${shot%.xwd}.png" "$picture" && { shown_loading=yes; break; }
+    done
+  fi
+  [ "$shown_scene$shown_loading" = yesyes ] && break
+done
+check "No gives a 1024x640 window" [ "$geometry" = "1024x640x" ]
+check "the loading screen shows as on Linux" [ "$shown_loading" = yes ]
+check "the scene looks as the Linux capture of it" [ "$shown_scene" = yes ]
+check "the demo reaches its end and exits 0" [ "$status" -eq 0 ]
+check "No never touches the display mode" bash -c "! grep -q ChangeDisplaySettings '$scratch/err.txt'"
+
+# 3. "Yes" under Xorg with the dummy driver: the Wine server starts again on
+# that display.
+"$(dirname "$wine")/wineserver" -k 2>/dev/null; "$(dirname "$wine")/wineserver" -w 2>/dev/null
+xorg_config 1280x1024 1024x768 1024x640 > "$scratch/xorg.conf"
+if start_server "$scratch/xorg.conf"; then
+  (cd "$demo" && exec timeout 120 "$wine" "$vigil_exe" > "$scratch/out.txt" 2> "$scratch/err.txt") &
+  pid=$!
+  answer y
+  during=
+  for _ in $(seq 300); do
+    during=$(screen_size)
+    [ "$during" = 1024x640 ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+  done
+  wait "$pid"; status=$?
+  sleep 0.5
+  after=$(screen_size)
+  check "Yes switches the display to 1024x640" [ "$during" = 1024x640 ]
+  check "Yes: one mode change, then the restore" \
+    [ "$(grep -c 'calling ChangeDisplaySettings!' "$scratch/err.txt")" -eq 1 ]
+  check "Yes: the desktop mode is back at the end" [ "$after" = 1280x1024 ]
+  check "Yes: exit 0" [ "$status" -eq 0 ]
+else
+  echo "skipped: no Xorg server with the dummy driver can be started here"
+fi
+
+echo "$failures failed"
+[ "$failures" -eq 0 ]
