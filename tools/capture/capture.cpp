@@ -263,10 +263,18 @@ int run_capture(const CaptureOptions& options)
     frame_loop_start(loop, 0.0);
     int written = 0;
     for (int64_t i = 0;; ++i) {
-        double T = static_cast<double>(i) / options.fps;
+        double T = virtual_frame_time(i, options.fps);
         if (options.to >= 0 && T >= options.to)
             break;
-        s_virtual_music_ms = static_cast<int32_t>(i * 1000 / options.fps);
+        s_virtual_music_ms = virtual_music_ms(i, options.fps);
+        // Frames before --from are stepped without rasterising: the routines'
+        // state is the same, at a fraction of the cost.
+        if (i < firstFrame) {
+            if (frame_skip(loop, T, &virtual_music) != FrameResult::Drawn)
+                break;
+            progress.update(static_cast<int>(i + 1));
+            continue;
+        }
         auto begin = std::chrono::steady_clock::now();
         glDrawBuffer(GL_BACK);
         if (frame_advance(loop, T, &virtual_music) != FrameResult::Drawn)
@@ -279,7 +287,7 @@ int run_capture(const CaptureOptions& options)
             bench[g_current_scene].start = g_timeline[g_current_scene].start;
             bench[g_current_scene].ms.push_back(ms);
         }
-        if (i >= firstFrame && (!options.framesDir.empty() || video.is_open())) {
+        if (!options.framesDir.empty() || video.is_open()) {
             const uint8_t* rgb = grabber.grab();
             if (!options.framesDir.empty() &&
                 !write_png(frame_name(options.framesDir, "frame", static_cast<int>(i), 6), rgb, WIDTH, height))
