@@ -103,7 +103,9 @@ int32_t preview_music()
 
 int32_t current_ms()
 {
-    return s_ended ? g_timeline[scene_index_at(g_timeline, INT32_MAX)].start : preview_music();
+    // After the end: the last millisecond of the last scene, so a reload or a
+    // Left goes back to the end and not past it.
+    return s_ended ? seek_target(g_timeline, INT32_MAX, SeekKey::Forward) : preview_music();
 }
 
 void on_preview_key(int32_t virtualKey)
