@@ -1,6 +1,7 @@
 // The shared frame step: scene advance, transition windows, routine calls.
 #include "core/frame_loop.h"
 
+#include "core/skip_drawing.h"
 #include "platform/gl.h"
 #include "script/timeline.h"
 
@@ -60,6 +61,37 @@ FrameResult frame_advance(FrameLoop& loop, double T, MusicClock music)
         draw_letterbox_bars();
     loop.previousT = T;
     return rec->routineCount == 0 ? FrameResult::ReachedEnd : FrameResult::Drawn;
+}
+
+FrameResult frame_skip(FrameLoop& loop, double T, MusicClock music)
+{
+    // The routines push and pop all attributes, which keeps the box in force
+    // inside them; nothing else in the program enables the scissor test.
+    glEnable(GL_SCISSOR_TEST);
+    glScissor(0, 0, 0, 0);
+    g_skip_drawing = true;
+    FrameResult result = frame_advance(loop, T, music);
+    g_skip_drawing = false;
+    glDisable(GL_SCISSOR_TEST);
+    return result;
+}
+
+double virtual_frame_time(int64_t frame, int32_t fps)
+{
+    return static_cast<double>(frame) / fps;
+}
+
+int32_t virtual_music_ms(int64_t frame, int32_t fps)
+{
+    return static_cast<int32_t>(frame * 1000 / fps);
+}
+
+int64_t first_frame_at(int32_t ms, int32_t fps)
+{
+    if (ms <= 0)
+        return 0;
+    // floor(i * 1000 / fps) >= ms  <=>  i * 1000 >= ms * fps.
+    return (int64_t{ms} * fps + 999) / 1000;
 }
 
 void draw_letterbox_bars()

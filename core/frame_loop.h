@@ -30,5 +30,20 @@ enum class FrameResult {
 // Runs one frame for time T: scene advance, transition windows, `elapsed`,
 // the routines, the active hook, the letterbox bars.
 FrameResult frame_advance(FrameLoop& loop, double T, MusicClock music);
+// The same frame with nothing rasterised: every routine and hook runs and
+// every GL call is made, so the routines' state and the GL objects end up as
+// if the frame had been drawn, but an empty scissor box keeps every pixel
+// out of the framebuffer. Seeking steps the frames before its target with it.
+// No routine reads the framebuffer back or sets the scissor box itself; one
+// that did would need the frames drawn.
+FrameResult frame_skip(FrameLoop& loop, double T, MusicClock music);
+
+// Virtual time of the seeks: frame i of a run at `fps` frames per second is
+// drawn for T = i / fps with the music at floor(i * 1000 / fps) ms.
+double virtual_frame_time(int64_t frame, int32_t fps);
+int32_t virtual_music_ms(int64_t frame, int32_t fps);
+// The first frame whose music position is at least `ms`: where a seek to
+// `ms` starts drawing.
+int64_t first_frame_at(int32_t ms, int32_t fps);
 // Paints the two 64-row black bars of the letterbox screen.
 void draw_letterbox_bars();

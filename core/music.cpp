@@ -5,6 +5,7 @@
 #include "assets/content_names.h"
 #include "assets/embedded.h"
 #include "platform/fsound.h"
+#include "platform/preview.h"
 
 namespace {
 
@@ -46,6 +47,12 @@ int32_t music_init()
 int32_t music_play()
 {
     FSOUND_Stream_Play(FSOUND_FREE, s_stream);
+    return 1;
+}
+
+int32_t music_play_from(int32_t ms)
+{
+    fsound_stream_play_from(s_stream, ms);
     return 1;
 }
 

@@ -14,6 +14,9 @@
 int32_t music_init();
 // Starts the stream. Always 1 (nothing happens when no stream is open).
 int32_t music_play();
+// Starts the stream `ms` milliseconds in (the authors' preview seeks and
+// resumes with it). Always 1.
+int32_t music_play_from(int32_t ms);
 // Stops the stream. Always 1.
 int32_t music_stop();
 // Stops and closes the stream, then closes the sound library. Always 1.

@@ -4,6 +4,7 @@
 // bind, and 11 modelview snapshots (one per rotation).
 #include "effects/sprites.h"
 
+#include "core/skip_drawing.h"
 #include "effects/lamps.h"
 
 #include <cmath>
@@ -57,6 +58,9 @@ void draw_puff(const float* m, const Figure& figure, int32_t i, double t, int32_
 
 void draw_figure(const Figure* figure, double t, int32_t k, const StrandColour& back, const StrandColour& front)
 {
+    // Pure drawing: nothing here changes any state a later frame reads.
+    if (g_skip_drawing)
+        return;
     float m[16];
 
     // Head: the black shadow, then the two red eyes, in one batch.

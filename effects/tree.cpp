@@ -6,6 +6,7 @@
 #include "effects/tree.h"
 
 #include "assets/content_names.h"
+#include "core/skip_drawing.h"
 #include "assets/image.h"
 #include "effects/clock_wrap.h"
 #include "effects/content.h"
@@ -176,6 +177,9 @@ void tree_attractor(double, double dt, double offset)
     const double b = ATTRACTOR_KEY[i][1] + (ATTRACTOR_KEY[j][1] - ATTRACTOR_KEY[i][1]) * u;
     const double c = ATTRACTOR_KEY[i][2] + (ATTRACTOR_KEY[j][2] - ATTRACTOR_KEY[i][2]) * u;
     const double d = ATTRACTOR_KEY[i][3] + (ATTRACTOR_KEY[j][3] - ATTRACTOR_KEY[i][3]) * u;
+    // The points are only drawn; the clock above is the routine's one state.
+    if (g_skip_drawing)
+        return;
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);

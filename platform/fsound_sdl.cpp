@@ -14,6 +14,7 @@
 // The callback neither allocates nor logs nor blocks.
 #include "platform/fsound.h"
 
+#include "platform/preview.h"
 #include "platform/sound_position.h"
 #include "platform/time.h"
 
@@ -34,6 +35,7 @@ struct FSOUND_STREAM {
     bool onDevice;       // playing through the device (else on the clock)
     int64_t playCounter; // platform_counter() at Play, for the clock path
     int64_t heard;       // highest position reported so far, in frames
+    int64_t startFrame;  // where playback began (0, or a preview's seek)
 };
 
 namespace {
@@ -136,7 +138,7 @@ int64_t heard_now(FSOUND_STREAM* stream)
     // The estimate never decreases by construction (sound_position.h); the
     // record makes that a guarantee of this call whatever the device does,
     // and is what a stopped stream goes on reporting.
-    stream->heard = std::max(stream->heard, std::min(heard, stream->frames));
+    stream->heard = std::max(stream->heard, std::min(stream->startFrame + heard, stream->frames));
     return stream->heard;
 }
 
@@ -307,16 +309,22 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* data, unsigned mode, int offset, i
 
 int FSOUND_Stream_Play(int, FSOUND_STREAM* stream)
 {
+    return fsound_stream_play_from(stream, 0);
+}
+
+int fsound_stream_play_from(FSOUND_STREAM* stream, int ms)
+{
     if (!stream || !s_initialised)
         return -1;
     if (s_current)
         stop_stream(s_current);
+    stream->startFrame = std::clamp<int64_t>(int64_t{std::max(ms, 0)} * FSOUND_MIXRATE / 1000, 0, stream->frames);
     stream->playing = true;
-    stream->heard = 0;
+    stream->heard = stream->startFrame;
     stream->onDevice = s_device != 0;
     if (s_device) {
         SDL_LockAudioDevice(s_device);
-        s_output = Output{stream, 0, DeviceProgress{}};
+        s_output = Output{stream, stream->startFrame, DeviceProgress{}};
         SDL_UnlockAudioDevice(s_device);
         SDL_PauseAudioDevice(s_device, 0);
     } else {

@@ -11,6 +11,7 @@
 #include "assets/image.h"
 #include "core/keys.h"
 #include "platform/gl.h"
+#include "platform/preview.h"
 
 #include <SDL.h>
 
@@ -36,6 +37,7 @@ struct Mode {
 constexpr int32_t UNKNOWN_REFRESH = -1;
 
 SDL_Window* s_window = nullptr;
+KeyListener s_key_listener = nullptr; // the preview's, never set by the player
 SDL_GLContext s_context = nullptr;
 Mode s_saved{};           // the mode believed to be in force
 bool s_desktop = true;    // the user's own mode is in force
@@ -513,6 +515,11 @@ void swap_buffers()
         SDL_GL_SwapWindow(s_window);
 }
 
+void set_key_listener(KeyListener listener)
+{
+    s_key_listener = listener;
+}
+
 int32_t pump_messages()
 {
     SDL_Event event;
@@ -528,8 +535,11 @@ int32_t pump_messages()
                 glViewport(0, 0, event.window.data1, event.window.data2);
             break;
         case SDL_KEYDOWN:
-            if (!event.key.repeat)
+            if (!event.key.repeat) {
                 on_key(1, map_key(virtual_key(event.key.keysym.sym)));
+                if (s_key_listener)
+                    s_key_listener(virtual_key(event.key.keysym.sym));
+            }
             break;
         case SDL_KEYUP:
             on_key(0, map_key(virtual_key(event.key.keysym.sym)));

@@ -15,6 +15,9 @@
 //   of plain black screen inside the demo (it looks stalled), or a flat
 //   white band across the screen (a layer piling up over an uncleared
 //   screen).
+// - Seeking: frames reached with --from, whose earlier frames are stepped
+//   without being drawn, must match the frames of the run that drew them
+//   all.
 #include "tests/e2e/png_picture.h"
 
 #include <gtest/gtest.h>
@@ -51,8 +54,11 @@ const int GOLDEN_FRAMES[] = {
     495, 528, // 165 and 176 s: model
 };
 
-// Pixels (of the quarter-size picture) whose largest channel difference is
-// above this count as differing.
+// Frames after the moments where a skipped frame could lose state: the big
+// ghost's rise, the tree's second flash, the crowd, the model near the end.
+const int SEEK_FRAMES[] = {177, 344, 408, 528};
+
+// Pixels whose largest channel difference is above this count as differing.
 constexpr int PIXEL_TOLERANCE = 24;
 // At most this share of the pixels may differ.
 constexpr double SHARE_TOLERANCE = 0.01;
@@ -69,6 +75,26 @@ constexpr double LONGEST_BLACK_SECONDS = 4.0;
 constexpr int BAND_ROWS = 32;
 constexpr int WHITE_LEVEL = 235;
 constexpr double WHITE_SHARE = 0.97;
+
+// Pixels of `a` and `b` (same size) differing by more than the tolerance.
+int differing_pixels(const Picture& a, const Picture& b)
+{
+    int differing = 0;
+    for (int y = 0; y < a.height; ++y)
+        for (int x = 0; x < a.width; ++x) {
+            auto p = a.at(x, y), q = b.at(x, y);
+            int worst = std::max({std::abs(p[0] - q[0]), std::abs(p[1] - q[1]), std::abs(p[2] - q[2])});
+            if (worst > PIXEL_TOLERANCE)
+                ++differing;
+        }
+    return differing;
+}
+
+std::string capture_command(const std::string& arguments, const fs::path& log)
+{
+    return std::string(VIGIL_CAPTURE) + " --dir " + VIGIL_SOURCE_DIR + " --fps " + std::to_string(FPS) + " " +
+           arguments + " >> " + log.string() + " 2>&1";
+}
 
 std::string frame_name(int frame)
 {
@@ -119,18 +145,16 @@ protected:
     static void SetUpTestSuite()
     {
         s_frames = fs::temp_directory_path() / ("vigil-shipped-" + std::to_string(getpid()));
-        std::string command = std::string(VIGIL_CAPTURE) + " --dir " + VIGIL_SOURCE_DIR + " --fps " +
-                              std::to_string(FPS) + " --frames " + s_frames.string() + " > " + s_frames.string() +
-                              ".log 2>&1";
-        s_rendered = std::system(command.c_str()) == 0;
+        s_rendered = std::system(capture_command("--frames " + s_frames.string(), s_log()).c_str()) == 0;
     }
     static void TearDownTestSuite()
     {
         std::error_code ignored;
         fs::remove_all(s_frames, ignored);
-        fs::remove(s_frames.string() + ".log", ignored);
+        fs::remove(s_log(), ignored);
     }
-    void SetUp() override { ASSERT_TRUE(s_rendered) << "vigil-capture failed; see " << s_frames.string() << ".log"; }
+    void SetUp() override { ASSERT_TRUE(s_rendered) << "vigil-capture failed; see " << s_log(); }
+    static fs::path s_log() { return s_frames.string() + ".log"; }
 
     static fs::path s_frames;
     static bool s_rendered;
@@ -157,14 +181,7 @@ TEST_F(ShippedDemo, ChosenFramesMatchTheReferences)
         Picture expected = read_png(reference.string());
         ASSERT_EQ(expected.width, small.width) << reference << " is missing (VIGIL_UPDATE_GOLDEN=1 makes it)";
         ASSERT_EQ(expected.height, small.height);
-        int differing = 0;
-        for (int y = 0; y < small.height; ++y)
-            for (int x = 0; x < small.width; ++x) {
-                auto a = small.at(x, y), b = expected.at(x, y);
-                int worst = std::max({std::abs(a[0] - b[0]), std::abs(a[1] - b[1]), std::abs(a[2] - b[2])});
-                if (worst > PIXEL_TOLERANCE)
-                    ++differing;
-            }
+        int differing = differing_pixels(small, expected);
         double share = static_cast<double>(differing) / (small.width * small.height);
         EXPECT_LE(share, SHARE_TOLERANCE) << name << ": " << differing << " pixels differ from the reference";
     }
@@ -219,4 +236,26 @@ TEST_F(ShippedDemo, HasNoLongBlackStretchNorFlatWhiteBand)
                 longestSeconds, double(longestStart) / FPS, double(first) / FPS, brightestTop,
                 double(brightestTopFrame) / FPS);
     EXPECT_LE(longestSeconds, LONGEST_BLACK_SECONDS) << "from " << double(longestStart) / FPS << " s";
+}
+
+// --from steps the frames before it without drawing them, and must still
+// reach the very picture that the run drawing every frame shows.
+TEST_F(ShippedDemo, SeekingReachesTheFramesTheFullRunDraws)
+{
+    fs::path seeked = s_frames / "seek";
+    for (int frame : SEEK_FRAMES) {
+        // A range around the frame's time that holds only that frame.
+        char range[64];
+        std::snprintf(range, sizeof range, "--from %.6f --to %.6f", (frame - 0.25) / FPS, (frame + 0.5) / FPS);
+        ASSERT_EQ(std::system(capture_command(std::string(range) + " --frames " + seeked.string(), s_log()).c_str()),
+                  0)
+            << "vigil-capture --from failed; see " << s_log();
+        std::string name = frame_name(frame);
+        Picture drawn = read_png((s_frames / name).string());
+        Picture reached = read_png((seeked / name).string());
+        ASSERT_EQ(reached.width, drawn.width) << name << " was not rendered after the seek";
+        ASSERT_EQ(reached.height, drawn.height);
+        double share = static_cast<double>(differing_pixels(reached, drawn)) / (drawn.width * drawn.height);
+        EXPECT_LE(share, SHARE_TOLERANCE) << name << " reached by seeking differs from the one drawn in the full run";
+    }
 }

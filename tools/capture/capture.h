@@ -4,13 +4,9 @@
 #include <string>
 #include <vector>
 
-// The frame rate of a contact-sheet run without --fps.
-constexpr int SHEET_FPS = 3;
-
 struct CaptureOptions {
     std::string dir;        // working directory holding data/*.conf ("" = current)
     int fps = 30;
-    bool fpsGiven = false;  // --fps was on the command line
     double from = 0.0;      // write frames with from <= T < to
     double to = -1.0;       // -1: to the end of the timeline
     std::string framesDir;  // frame_NNNNNN.png

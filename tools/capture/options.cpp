@@ -69,7 +69,6 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions& options, std::
                 return false;
             }
             options.fps = static_cast<int>(number);
-            options.fpsGiven = true;
         } else if (flag == "--every") {
             if (!value(text))
                 return false;
@@ -91,10 +90,6 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions& options, std::
             return false;
         }
     }
-    // A contact sheet needs only a frame every few seconds: unless told
-    // otherwise, the run steps at a few frames a second.
-    if (!options.sheetFile.empty() && !options.fpsGiven)
-        options.fps = SHEET_FPS;
     if (options.to >= 0 && options.to < options.from) {
         error = "--to must not come before --from";
         return false;

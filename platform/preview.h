@@ -1,0 +1,41 @@
+// Platform services of the authors' preview (core/preview.cpp) and nothing
+// else: key presses by virtual-key code, starting the music at a position,
+// file stamps for live reload, running a check in a throwaway copy of the
+// process, and restarting the program with other arguments. Kept apart from
+// the player's interfaces so that a platform without a preview can leave
+// these out or stub them.
+// Implementations: platform/preview_posix.cpp (files, processes),
+// platform/window_sdl.cpp (keys), platform/fsound_sdl.cpp (music).
+#pragma once
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct FSOUND_STREAM;
+
+// Called by pump_messages with the virtual-key code of every key pressed
+// (auto-repeat dropped), after the key table's own handling. Null: none.
+using KeyListener = void (*)(int32_t virtualKey);
+void set_key_listener(KeyListener listener);
+
+// Plays the stream from `ms` milliseconds in; its position then reads `ms`
+// plus what has been heard since. -1 for a null stream or before FSOUND_Init.
+int fsound_stream_play_from(FSOUND_STREAM* stream, int ms);
+
+// Changes whenever the file is written, replaced or removed: its
+// modification time and size folded into one number; -1 when it is missing.
+int64_t file_stamp(const char* path);
+
+// Runs `check` in a copy of the process that ends when it returns, so that
+// nothing it allocates or changes reaches this process. Returns what `check`
+// returned (0 or 1) with the text it wrote into its argument in `output`; -1
+// with the reason in `output` when no copy could be made or it died.
+int run_isolated(int (*check)(std::string& output), std::string& output);
+
+// Replaces the process by a new run of the same program with `args` (argv[1]
+// on). Returns only on failure, with the reason in `error`.
+void restart_program(const std::vector<std::string>& args, std::string& error);
+
+// Seconds on a monotonic clock that keeps counting across restart_program,
+// for measuring how long a seek or a reload took.
+double monotonic_seconds();
