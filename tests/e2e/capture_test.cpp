@@ -127,6 +127,32 @@ TEST(Capture, ContactSheetTakesAFrameEveryFewSeconds)
     EXPECT_NE(run.output.find("no frame falls in the range"), std::string::npos) << run.output;
 }
 
+// The loading screen after each of two init routines: the picture with a
+// half-dark band (rows 277-363) over the share of the width already done.
+// A failing first routine is named by its index, 0.
+TEST(Capture, LoadingScreenBandGrowsWithEachInitAndAFailureIsNamed)
+{
+    ScratchDir dir;
+    write_script(dir, 200, "fill_red");
+    dir.write("data/init.conf", "<init1>\nfunc = tone_music_init\n</init1>\n<init2>\nfunc = ok_init\n</init2>\n");
+    ToolRun run = capture("--fps 10 --loading loading");
+    ASSERT_EQ(run.status, 0) << run.output;
+    Picture half = read_png("loading/loading_000.png"), full = read_png("loading/loading_001.png");
+    ASSERT_EQ(half.width, 1024);
+    ASSERT_EQ(full.width, 1024);
+    for (int c = 0; c < 3; ++c) {
+        EXPECT_EQ(half.at(256, 320)[c], full.at(256, 320)[c]) << "band over the first half in both";
+        EXPECT_NEAR(full.at(768, 320)[c], half.at(768, 320)[c] / 2, 2) << "band over the second half only when done";
+        EXPECT_EQ(half.at(768, 250)[c], full.at(768, 250)[c]) << "nothing above the band";
+    }
+    EXPECT_GT(half.at(768, 320)[0] + half.at(768, 320)[1] + half.at(768, 320)[2], 60) << "the loading picture shows";
+
+    dir.write("data/init.conf", "<init1>\nfunc = fail_init\n</init1>\n<init2>\nfunc = tone_music_init\n</init2>\n");
+    run = capture("--fps 10");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("Init routine 0 failed"), std::string::npos) << run.output;
+}
+
 TEST(Capture, CheckReportsABrokenScriptWithFileAndLine)
 {
     ScratchDir dir;

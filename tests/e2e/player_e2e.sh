@@ -113,11 +113,14 @@ start "$dir"; press Escape; sleep 0.8; press Escape; finish
 check "Escape during the init phase exits 0" [ "$status" -eq 0 ]
 check "no frame ran after Escape during the init phase" lacks "$dir/err.txt" "frame"
 
-# 5. The third init routine fails: its box names index 2.
+# 5. The third init routine fails: its box names index 2; the first, index 0.
 dir=$(script init_fails ok_init ok_init fail_init tone_music_init -- 1000 fill_red)
 start "$dir"; press Escape; sleep 0.3; press Return; finish
 check "a failed init routine exits 1" [ "$status" -eq 1 ]
 check "the failure names routine 2" has "$dir/err.txt" "Init routine 2 failed"
+dir=$(script first_fails fail_init tone_music_init -- 1000 fill_red)
+start "$dir"; press Escape; sleep 0.3; press Return; finish
+check "a failing first init routine exits 1, named as routine 0" has "$dir/err.txt" "Init routine 0 failed"
 
 # 6. A scene the order names but no definition has.
 dir=$(script bad_script tone_music_init -- 1000 fill_red)
