@@ -260,19 +260,18 @@ bool valid_size(int width, int height)
 
 } // namespace
 
-bool encode_jpeg(std::vector<uint8_t> &out, const uint8_t *pixels, int width,
-                 int height, int components, int quality, bool progressive) {
-  out.clear();
-  if (!pixels || !valid_size(width, height) ||
-      (components != 1 && components != 3 && components != 4) || quality < 1 ||
-      quality > 100)
-    return false;
-  if (!compress_jpeg(out, pixels, width, height, components, quality,
-                     progressive)) {
+bool encode_jpeg(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int height, int components,
+                 int quality, bool progressive)
+{
     out.clear();
-    return false;
-  }
-  return true;
+    if (!pixels || !valid_size(width, height) || (components != 1 && components != 3 && components != 4) ||
+        quality < 1 || quality > 100)
+        return false;
+    if (!compress_jpeg(out, pixels, width, height, components, quality, progressive)) {
+        out.clear();
+        return false;
+    }
+    return true;
 }
 
 bool encode_gif(std::vector<uint8_t>& out, const GifPicture& picture)
