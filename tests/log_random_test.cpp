@@ -15,7 +15,8 @@ TEST(DiagLog, SinkReceivesTheFormattedTextAndDetachingStopsIt)
         lines = capture.lines;
     }
     diag_log("nobody listens %d\n", 1);
-    EXPECT_EQ(lines, std::vector<std::string>{"Error: Couldn't find scene " + std::string(2000, 'x') + " on line 12!\n"});
+    const std::string expected = "Error: Couldn't find scene " + std::string(2000, 'x') + " on line 12!\n";
+    EXPECT_EQ(lines, std::vector<std::string>{expected});
 }
 
 // The sequence the effects' placements depend on, from its unseeded start.

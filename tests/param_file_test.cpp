@@ -120,8 +120,11 @@ TEST(ParamFile, MessagesAndWhatParsingDoesAfterThem)
          {},
          {{"scenes.a.time_length", "127"}, {"last", "end"}}},
         // A lone CR ends no line: what follows it stays on the line, and the
-        // value word ends at the CR as at any blank.
-        {"k = 1\rm = 2\n<s>\r\nx = 1\r</s>\r\n", {unclosed("s")}, {{"k", "1"}, {"m", ""}, {"s.x", "1"}}},
+        // value word ends at the CR as at any blank; a tag followed by one
+        // is no tag, since reduction leaves the CR.
+        {"k = 1\rm = 2\n<s>\r\nx = 1\r</s>\r\n<t>\r",
+         {malformed("s", 4), unclosed("s")},
+         {{"k", "1"}, {"m", ""}, {"s.x", "1"}, {"s.t", ""}}},
         // A zero byte ends the line it sits on.
         {std::string("k = 1\0junk\nm = 2\n", 17), {}, {{"k", "1"}, {"m", "2"}}},
     };
