@@ -12,6 +12,7 @@
 #include "core/keys.h"
 #include "platform/gl.h"
 #include "platform/preview.h"
+#include "platform/refresh_rate.h"
 
 #include <SDL.h>
 
@@ -506,7 +507,7 @@ int32_t get_refresh_rate()
     int32_t rate = 0;
     if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) == 0)
         rate = mode.refresh_rate;
-    return rate <= 50 ? 60 : rate;
+    return refresh_rate_from_reported(rate);
 }
 
 void swap_buffers()

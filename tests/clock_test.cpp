@@ -1,6 +1,7 @@
 // Clock, running statistics, interval choice, pacing and the key table.
 #include "core/clock.h"
 #include "core/keys.h"
+#include "platform/refresh_rate.h"
 #include "tests/fake_platform.h"
 
 #include <gtest/gtest.h>
@@ -8,25 +9,28 @@
 #include <cfloat>
 #include <cmath>
 
-TEST(Clock, SleepsWholeMillisecondsAndSkipsNonPositiveRequests)
+// Whole-millisecond sleeps, none for non-positive requests; seconds since
+// the origin, which a reset moves.
+TEST(Clock, SleepsWholeMillisecondsAndReadsSecondsSinceTheOrigin)
 {
     g_fake = FakePlatform{};
-    sleep_us(1500);
-    sleep_us(999);
-    sleep_us(0);
-    sleep_us(-20);
+    for (int32_t us : {1500, 999, 0, -20})
+        sleep_us(us);
     EXPECT_EQ(g_fake.sleeps, (std::vector<uint32_t>{1, 0}));
-}
-
-TEST(Clock, ReadsSecondsSinceTheOrigin)
-{
-    g_fake = FakePlatform{};
     g_fake.counter = 5000000;
     clock_init();
     g_fake.counter += 2500000;
     EXPECT_DOUBLE_EQ(clock_now(), 2.5);
     clock_reset_origin();
     EXPECT_DOUBLE_EQ(clock_now(), 0.0);
+}
+
+// The display's rate, or 60 when it reports 50 or less (0 and 1 are
+// "default" on some platforms).
+TEST(Pacing, RefreshRateFromWhatTheDisplayReports)
+{
+    for (auto [reported, rate] : {std::pair{0, 60}, {1, 60}, {50, 60}, {-5, 60}, {51, 51}, {60, 60}, {85, 85}})
+        EXPECT_EQ(refresh_rate_from_reported(reported), rate) << reported;
 }
 
 TEST(RunningStats, SumsWindowAndEmptyValues)
@@ -131,18 +135,11 @@ TEST(Keys, TableSortsAndMapsVirtualKeys)
     sort_key_table();
     for (int i = 1; i < KEY_TABLE_SIZE; ++i)
         EXPECT_LE(g_key_table[i - 1].virtualKey, g_key_table[i].virtualKey);
-    EXPECT_EQ(map_key(0x1B), KEY_ESCAPE);
-    EXPECT_EQ(map_key(0x41), 1);
-    EXPECT_EQ(map_key(0x5A), 26);
-    EXPECT_EQ(map_key(0x30), 27);
-    EXPECT_EQ(map_key(0x7F), 52);
-    EXPECT_EQ(map_key(0x6E), 108);
-    int32_t left = map_key(0x25);
-    EXPECT_EQ(left, 89);
+    for (auto [key, mapped] : {std::pair{0x1B, KEY_ESCAPE}, {0x41, 1}, {0x5A, 26}, {0x30, 27}, {0x7F, 52},
+                               {0x6E, 108}, {0x25, 89}, {0x07, -1}, {0xFF, -1}})
+        EXPECT_EQ(map_key(key), mapped) << key;
     int32_t duplicate = map_key(0x2D);
     EXPECT_TRUE(duplicate == 55 || duplicate == 82);
-    EXPECT_EQ(map_key(0x07), -1);
-    EXPECT_EQ(map_key(0xFF), -1);
 
     g_quit = 0;
     on_key(1, map_key(0x41));

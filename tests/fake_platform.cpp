@@ -1,6 +1,8 @@
-// The tests' platform: time and refresh rate under the tests' control.
+// The tests' platform: time and the display's reported refresh rate under the
+// tests' control; the refresh-rate rule itself is the window layers' own.
 #include "tests/fake_platform.h"
 
+#include "platform/refresh_rate.h"
 #include "platform/time.h"
 #include "platform/window.h"
 
@@ -26,5 +28,5 @@ void platform_sleep_ms(uint32_t ms)
 
 int32_t get_refresh_rate()
 {
-    return g_fake.refreshRate <= 50 ? 60 : g_fake.refreshRate;
+    return refresh_rate_from_reported(g_fake.refreshRate);
 }

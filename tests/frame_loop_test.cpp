@@ -1,7 +1,9 @@
 // The shared frame step: scene advance, the transition state machine, time
-// steps and the order of routine and hook calls.
+// steps and the order of routine and hook calls; the virtual frames and the
+// preview's seek targets.
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
+#include "core/preview_seek.h"
 #include "script/timeline.h"
 
 #include <gtest/gtest.h>
@@ -76,15 +78,6 @@ using Calls = std::vector<std::string>;
 
 } // namespace
 
-TEST(FrameLoop, ATimelineOfOnlyTheTerminatorEndsBeforeTheFirstFrame)
-{
-    std::vector<SceneRecord> timeline{terminator(0)};
-    g_timeline = timeline.data();
-    FrameLoop loop{};
-    frame_loop_start(loop, 0.0);
-    EXPECT_EQ(frame_advance(loop, 0.0, &music_now), FrameResult::Ended);
-}
-
 TEST(FrameLoop, TheIndexMovesAtMostOneRecordPerFrameAndTimeStepsStartAtZero)
 {
     std::vector<SceneRecord> timeline{scene(0, s_a), scene(100, s_b), scene(200, s_a), terminator(300)};
@@ -106,6 +99,11 @@ TEST(FrameLoop, TheIndexMovesAtMostOneRecordPerFrameAndTimeStepsStartAtZero)
     s_music = 300;
     EXPECT_EQ(frame_advance(loop, 6.0, &music_now), FrameResult::ReachedEnd);
     EXPECT_EQ(frame_advance(loop, 6.1, &music_now), FrameResult::Ended);
+
+    timeline = {terminator(0)}; // only the terminator: nothing is drawn
+    g_timeline = timeline.data();
+    frame_loop_start(loop, 0.0);
+    EXPECT_EQ(frame_advance(loop, 0.0, &music_now), FrameResult::Ended);
 }
 
 // A scene from 10,000 to 20,000 ms with 2,000 ms transitions.
@@ -155,6 +153,21 @@ TEST(FrameLoop, AMissedLeadOutWindowCarriesThePostStateIntoTheNextScene)
     EXPECT_EQ(frame(loop, 1050), (Calls{"b", "post"})) << "no post_init: the post flag was already set";
 }
 
+// The pre flag set in one scene stays at the change: a next scene entered
+// after its lead-in window runs its prefunc from its first frame, and never
+// its prefunc_init, not even in its own lead-out window.
+TEST(FrameLoop, ALeadOutStateCarriesIntoTheNextScene)
+{
+    std::vector<SceneRecord> timeline{with_transition(scene(0, s_a), 100), with_transition(scene(1000, s_b), 100),
+                                      terminator(2000)};
+    g_timeline = timeline.data();
+    FrameLoop loop{};
+    frame_loop_start(loop, 0.0);
+    EXPECT_EQ(frame(loop, 950), (Calls{"pre_init", "a", "pre"}));
+    EXPECT_EQ(frame(loop, 1200), (Calls{"b", "pre"}));
+    EXPECT_EQ(frame(loop, 1950), (Calls{"b", "pre"}));
+}
+
 TEST(FrameLoop, NullHooksStillChangeTheFlagsAndResetTheTransitionClock)
 {
     std::vector<SceneRecord> timeline{with_transition(scene(0, s_a), 300, false), terminator(1000)};
@@ -196,4 +209,43 @@ TEST(InitRunner, TheBandGrowsBy800OverTheCountInSinglePrecision)
     EXPECT_EQ(loading_band_end(3, 1), third);
     EXPECT_EQ(loading_band_end(3, 2), third * 2.0f);
     EXPECT_NEAR(loading_band_end(3, 3), 800.0f, 1e-3f);
+}
+
+TEST(PreviewSeek, SceneStartsAndStepsStayWithinThePlayedScenes)
+{
+    const std::vector<SceneRecord> timeline{scene(0, s_a), scene(10000, s_b), scene(25000, s_a), terminator(40000)};
+    const SceneRecord* tl = timeline.data();
+    EXPECT_EQ(scene_index_at(tl, 0), 0);
+    EXPECT_EQ(scene_index_at(tl, 9999), 0);
+    EXPECT_EQ(scene_index_at(tl, 10000), 1);
+    EXPECT_EQ(scene_index_at(tl, 50000), 2); // never the terminator
+
+    EXPECT_EQ(seek_target(tl, 12000, SeekKey::Back), 7000);
+    EXPECT_EQ(seek_target(tl, 3000, SeekKey::Back), 0);
+    EXPECT_EQ(seek_target(tl, 12000, SeekKey::Forward), 17000);
+    EXPECT_EQ(seek_target(tl, 38000, SeekKey::Forward), 39999); // not onto the terminator
+    EXPECT_EQ(seek_target(tl, 12000, SeekKey::PreviousScene), 0);
+    EXPECT_EQ(seek_target(tl, 5000, SeekKey::PreviousScene), 0);
+    EXPECT_EQ(seek_target(tl, 12000, SeekKey::NextScene), 25000);
+    EXPECT_EQ(seek_target(tl, 30000, SeekKey::NextScene), 39999); // the last scene has no next
+    EXPECT_EQ(seek_target(tl, 30000, SeekKey::Beginning), 0);
+
+    SceneRecord empty[1]{};
+    EXPECT_EQ(seek_target(empty, 0, SeekKey::Forward), -1);
+}
+
+// Virtual frames: the music position is floored, and a seek starts at the
+// first frame whose position reaches the target.
+TEST(PreviewSeek, TheFirstDrawnFrameIsTheFirstWhoseMusicReachesTheTarget)
+{
+    EXPECT_EQ(virtual_music_ms(2, 30), 66);
+    EXPECT_EQ(virtual_frame_time(3, 30), 0.1);
+    for (int32_t fps : {1, 7, 30, 48})
+        for (int32_t ms : {0, 1, 33, 34, 67, 999, 1000, 170000}) {
+            int64_t frame = first_frame_at(ms, fps);
+            EXPECT_GE(virtual_music_ms(frame, fps), ms) << fps << " fps, " << ms << " ms";
+            if (frame > 0) {
+                EXPECT_LT(virtual_music_ms(frame - 1, fps), ms) << fps << " fps, " << ms << " ms";
+            }
+        }
 }

@@ -6,97 +6,69 @@
 
 #include <gtest/gtest.h>
 
-TEST(ParamTree, ManagerIsTheProcessRootNamedRoot)
+// Paths descend through the first child of each name; a plain parameter
+// shadows a later set of the same name; same-named sets are all indexed.
+TEST(ParamTree, PathsFindTheFirstOfEachNameAndSetsAreIndexed)
 {
-    auto* root = new ParamManager();
-    EXPECT_EQ(g_param_root, root);
-    EXPECT_EQ(root->GetName(), "root");
-    EXPECT_TRUE(root->IsSet());
-    EXPECT_EQ(ParamSet().GetName(), "empty");
-}
+    auto* manager = new ParamManager();
+    EXPECT_EQ(g_param_root, manager);
+    EXPECT_EQ(manager->GetName(), "root");
+    EXPECT_TRUE(manager->IsSet());
 
-TEST(ParamTree, FindDescendsDottedPathsThroughTheFirstSetOfEachName)
-{
     ParamSet root("root");
-    ParamSet* a = root.AddSet("a", false);
+    root.SetFloat("p", 1.0f);
+    ParamSet* a = root.AddSet("a", true);
     ParamSet* b = a->AddSet("b", false);
     b->SetFloat("c", 3.0f);
+    ParamSet* a2 = root.AddSet("a", true);
     EXPECT_EQ(root.Find("a.b.c"), b->Find("c"));
     EXPECT_EQ(root.GetString("a.b.c", "none"), "3");
-    EXPECT_EQ(root.Find(""), nullptr);
-    EXPECT_EQ(root.Find("a.x"), nullptr);
-    EXPECT_EQ(root.Find("a."), nullptr);
+    for (const char* absent : {"", "a.x", "a.", "A", "p.x"})
+        EXPECT_EQ(root.Find(absent), nullptr) << absent;
     EXPECT_EQ(root.GetString("nothing", "fallback"), "fallback");
     EXPECT_EQ(root.GetSet("a.b.c"), nullptr) << "a parameter is not a set";
-    EXPECT_EQ(root.GetSet("a.b"), b);
-    EXPECT_EQ(root.Find("A"), nullptr) << "names are case-sensitive";
+    EXPECT_EQ(root.GetSet("a"), a);
+    EXPECT_EQ(root.AddSet("a", false), a) << "without forceNew the existing set is returned";
+    EXPECT_EQ(root.GetSetCount(), 2);
+    EXPECT_EQ(root.GetSetByIndex(1), a2);
+    EXPECT_EQ(root.GetSetByIndex(2), nullptr);
+    EXPECT_EQ(root.GetSetByIndex(0xFFFFFFFFu), nullptr);
 
-    // The first child named "p" is a plain parameter, so p.x is not reachable
-    // even though a later child "p" is a set holding x.
     ParamSet shadow("s");
     shadow.SetFloat("p", 1.0f);
     shadow.AddSet("p", true)->SetFloat("x", 2.0f);
     EXPECT_EQ(shadow.Find("p.x"), nullptr);
 }
 
-TEST(ParamTree, SameNamedSetsAreAllCountedAndIndexedWhileLookupsFindTheFirst)
-{
-    ParamSet root("root");
-    root.SetFloat("p", 1.0f);
-    ParamSet* s1 = root.AddSet("s", true);
-    root.SetFloat("q", 2.0f);
-    ParamSet* s2 = root.AddSet("s", true);
-    EXPECT_NE(s1, s2);
-    EXPECT_EQ(root.GetSet("s"), s1);
-    EXPECT_EQ(root.AddSet("s", false), s1) << "without forceNew the existing set is returned";
-    EXPECT_EQ(root.GetSetCount(), 2);
-    EXPECT_EQ(root.GetSetByIndex(0), s1);
-    EXPECT_EQ(root.GetSetByIndex(1), s2);
-    EXPECT_EQ(root.GetSetByIndex(2), nullptr);
-    EXPECT_EQ(root.GetSetByIndex(0xFFFFFFFFu), nullptr);
-}
-
-TEST(ParamTree, AssigningOneKindKeepsTheOtherValue)
-{
-    ParamSet set("scene");
-    set.SetFloat("time_length", 5000.0f);
-    set.SetString("time_length", "x");
-    Param* p = set.Find("time_length");
-    ASSERT_NE(p, nullptr);
-    EXPECT_EQ(p->GetKind(), PARAM_TEXT);
-    EXPECT_EQ(p->ToString(), "x");
-    EXPECT_EQ(p->GetInt(), 5000);
-    EXPECT_EQ(set.Children().size(), 1u) << "reassignment must not append";
-}
-
-TEST(ParamTree, DottedNamesThatDoNotResolveLandInThisSetUnderTheWholeName)
+// Reassignment keeps one child and the other kind's value; a path that
+// resolves is updated in place, one that does not lands here under the whole
+// name; a set's own name assigns the set's value and keeps its children.
+TEST(ParamTree, AssignmentsUpdateInPlaceOrAppendUnderTheWholeName)
 {
     ParamSet root("root");
     ParamSet* child = root.AddSet("child", false);
-    child->SetFloat("v", 1.0f);
+    child->SetString("v", "black");
     root.SetFloat("child.v", 4.0f);
-    EXPECT_EQ(child->Find("v")->GetInt(), 4) << "a path that resolves is updated in place";
+    Param* v = child->Find("v");
+    EXPECT_EQ(v->GetKind(), PARAM_NUMBER);
+    EXPECT_EQ(v->ToString(), "4");
+    root.SetString("child.v", "x");
+    EXPECT_EQ(v->GetInt(), 4);
+    EXPECT_EQ(v->ToString(), "x");
+    EXPECT_EQ(child->Children().size(), 1u);
 
     root.SetFloat("missing.v", 7.0f);
     root.SetFloat("child.w", 8.0f);
     ASSERT_EQ(root.Children().size(), 3u);
     EXPECT_EQ(root.Children()[1]->GetName(), "missing.v");
     EXPECT_EQ(root.Children()[2]->GetName(), "child.w");
-    EXPECT_EQ(child->Children().size(), 1u);
     EXPECT_EQ(root.Find("missing.v"), nullptr) << "the dotted name is read as a path";
-}
 
-TEST(ParamTree, AssigningASetsOwnNameSetsItsValueAndKeepsItASet)
-{
-    ParamSet root("root");
-    ParamSet* set = root.AddSet("routine", false);
-    set->SetString("func", "black");
-    root.SetFloat("routine", 12.0f);
-    EXPECT_TRUE(root.Find("routine")->IsSet());
-    EXPECT_EQ(root.GetSetCount(), 1);
-    EXPECT_EQ(root.Children().size(), 1u);
-    EXPECT_EQ(set->ToString(), "12");
-    EXPECT_EQ(set->GetString("func", ""), "black");
+    root.SetFloat("child", 12.0f);
+    EXPECT_TRUE(root.Find("child")->IsSet());
+    EXPECT_EQ(root.Children().size(), 3u);
+    EXPECT_EQ(child->ToString(), "12");
+    EXPECT_EQ(child->GetString("v", ""), "x");
 }
 
 TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)

@@ -1,5 +1,6 @@
 // Script interface: the init list and scene word list built from the three
 // files, with every check in its order and its message.
+#include "params/param.h"
 #include "script/script_interface.h"
 #include "tests/test_support.h"
 
@@ -57,92 +58,103 @@ int32_t build(const std::string& init, const std::string& demo, const std::strin
 
 } // namespace
 
-TEST(ScriptInterface, TheExampleGivesItsWordList)
+// Word lists built without a message: starts are sums of truncated lengths,
+// only "scene" sets of the order play, a transition may have only a length,
+// a definition may have no routines (its zero count ends the runtime form).
+TEST(ScriptInterface, BuildsTheSceneWordList)
 {
-    LogCapture log;
-    std::string demo = "<scenes>\n<dark>\ntime_length = 3000\n<routine>\nfunc = black\n</routine>\n</dark>\n"
-                       "</scenes>\n<order>\n<scene>\nscene_name = dark\n</scene>\n<scene>\nscene_name = dark\n"
-                       "<transition>\ntime_length = 500\npostfunc_init = sample_transition_post_init\n"
-                       "postfunc = sample_transition_post\n</transition>\n</scene>\n</order>\n";
-    ASSERT_EQ(build("", demo), 1);
-    EXPECT_TRUE(log.lines.empty());
-    EXPECT_EQ(scene_words(), expand({0, 1, "black", 0, 0, 3000, 1, "black", 0, 1, 500, 0, 0, "sample_transition_post",
-                                     "sample_transition_post_init", 6000, 0, 0, 0}));
+    const std::string scenes = "<scenes>\n" + scene("a", "1000") + scene("b", "2500", "white") + scene("c", "500.9") +
+                               "<empty>\ntime_length = 700\nnote = plain parameters are ignored\n</empty>\n</scenes>\n";
+    const struct {
+        std::string order;
+        std::vector<ScriptWord> words;
+    } cases[] = {
+        {play("a") + play("b") + play("c") + play("a"),
+         expand({0, 1, "black", 0, 0, 1000, 1, "white", 0, 0, 3500, 1, "black", 0, 0, 4000, 1, "black", 0, 0, 5000, 0,
+                 0, 0})},
+        {play("c") + play("c"), expand({0, 1, "black", 0, 0, 500, 1, "black", 0, 0, 1000, 0, 0, 0})},
+        {"remark = 1\n<other>\n</other>\n" + play("a") + play("empty"),
+         expand({0, 1, "black", 0, 0, 1000, 0, 0, 0, 1700, 0, 0, 0})},
+        {play("a", "<transition>\ntime_length = 250\n</transition>\n"),
+         expand({0, 1, "black", 0, 1, 250, 0, 0, 0, 0, 1000, 0, 0, 0})},
+        {play("a") + play("a", "<transition>\ntime_length = 500\npostfunc_init = sample_transition_post_init\n"
+                               "postfunc = sample_transition_post\n</transition>\n"),
+         expand({0, 1, "black", 0, 0, 1000, 1, "black", 0, 1, 500, 0, 0, "sample_transition_post",
+                 "sample_transition_post_init", 2000, 0, 0, 0})},
+    };
+    for (const auto& c : cases) {
+        LogCapture log;
+        ASSERT_EQ(build("", scenes + "<order>\n" + c.order + "</order>\n"), 1) << c.order;
+        EXPECT_TRUE(log.lines.empty()) << c.order;
+        EXPECT_EQ(scene_words(), c.words) << c.order;
+    }
 }
 
-TEST(ScriptInterface, InitListFollowsNumberedSetsUntilTheFirstGap)
+// The init list follows init1, init2, ... up to the first gap (init4 is never
+// looked at); a missing init file gives an empty list; config.conf has no
+// effect on the script.
+TEST(ScriptInterface, InitListAndTheThreeFiles)
 {
     LogCapture log;
-    std::string init = "<init1>\nfunc = music_init\n</init1>\n<init2>\nfunc = test_init\n</init2>\n"
-                       "<init4>\nfunc = not_registered\n</init4>\n";
-    ASSERT_EQ(build(init, "<order>\n</order>\n"), 1);
+    ASSERT_EQ(build("<init1>\nfunc = music_init\n</init1>\n<init2>\nfunc = test_init\n</init2>\n"
+                    "<init4>\nfunc = not_registered\n</init4>\n",
+                    "<order>\n</order>\n", "</stray>\n<scenes>\n<a>\n"),
+              1);
+    for (const std::string& line : log.lines) // only the parser's, about config.conf
+        EXPECT_EQ(line.rfind("ParamManager: ", 0), 0u) << line;
     ASSERT_NE(g_init_list, nullptr);
-    EXPECT_EQ(g_init_list[0], FuncTable_Find("music_init"));
-    EXPECT_EQ(g_init_list[1], FuncTable_Find("test_init"));
+    EXPECT_TRUE(g_init_list[0] == FuncTable_Find("music_init") && g_init_list[1] == FuncTable_Find("test_init"));
     EXPECT_EQ(g_init_list[2], nullptr);
-    EXPECT_TRUE(log.lines.empty()) << "init4 is never looked at";
     EXPECT_EQ(scene_words(), expand({0, 0, 0, 0}));
-}
 
-TEST(ScriptInterface, MissingInitFileGivesAnEmptyInitListAndConfigHasNoEffect)
-{
     ScratchDir dir;
     dir.write("data/demo.conf", "<scenes>\n" + scene("a", "1000") + "</scenes>\n<order>\n" + play("a") + "</order>\n");
-    dir.write("data/config.conf", "</stray>\n<scenes>\n<a>\n"); // malformed: no effect on the script
-    LogCapture log;
     ASSERT_EQ(InitScriptInterface(), 1);
     ASSERT_NE(g_init_list, nullptr);
     EXPECT_EQ(g_init_list[0], nullptr);
+}
+
+// All three files fill one root: a parameter assigned in two files keeps the
+// later value; a set defined in two files is two sets, and the script reads
+// the first (here init.conf's definition of scene a, 1000 ms, not 2000).
+TEST(ScriptInterface, ANameInTwoFilesTheLaterParameterAndTheFirstSetWin)
+{
+    LogCapture log;
+    ASSERT_EQ(build("speed = 1\n<scenes>\n" + scene("a", "1000") + "</scenes>\n",
+                    "speed = 2\n<scenes>\n" + scene("a", "2000", "white") + "</scenes>\n<order>\n" + play("a") +
+                        "</order>\n",
+                    "speed = 3\n"),
+              1);
     EXPECT_EQ(scene_words(), expand({0, 1, "black", 0, 0, 1000, 0, 0, 0}));
+    EXPECT_EQ(g_param_root->GetString("speed", ""), "3");
+    EXPECT_EQ(g_param_root->GetSetCount(), 3); // scenes, scenes, order
 }
 
-TEST(ScriptInterface, StartsAreSumsOfTruncatedLengths)
-{
-    LogCapture log;
-    std::string demo = "<scenes>\n" + scene("a", "1000") + scene("b", "2500", "white") + scene("c", "500.9") +
-                       "</scenes>\n<order>\n" + play("a") + play("b") + play("c") + play("a") + "</order>\n";
-    ASSERT_EQ(build("", demo), 1);
-    EXPECT_EQ(scene_words(), expand({0, 1, "black", 0, 0, 1000, 1, "white", 0, 0, 3500, 1, "black", 0, 0, 4000, 1,
-                                     "black", 0, 0, 5000, 0, 0, 0}));
-
-    ASSERT_EQ(build("", "<scenes>\n" + scene("x", "999.9") + "</scenes>\n<order>\n" + play("x") + "</order>\n"), 1);
-    EXPECT_EQ(scene_words()[5], 999);
-}
-
-TEST(ScriptInterface, OrderIgnoresOtherChildrenAndDefinitionsMayHaveNoRoutines)
-{
-    LogCapture log;
-    std::string demo = "<scenes>\n<empty>\ntime_length = 700\nnote = plain parameters are ignored\n</empty>\n" +
-                       scene("a", "100") + "</scenes>\n<order>\nremark = 1\n<other>\n</other>\n" + play("a") +
-                       play("empty") + play("a") + "</order>\n";
-    ASSERT_EQ(build("", demo), 1);
-    // The zero routine count of "empty" ends the timeline for the runtime form.
-    EXPECT_EQ(scene_words(), expand({0, 1, "black", 0, 0, 100, 0, 0, 0, 800, 1, "black", 0, 0, 900, 0, 0, 0}));
-}
-
-TEST(ScriptInterface, TransitionWithOnlyALengthHasNoHooks)
-{
-    LogCapture log;
-    std::string demo = "<scenes>\n" + scene("a", "1000") + "</scenes>\n<order>\n" +
-                       play("a", "<transition>\ntime_length = 250\n</transition>\n") + "</order>\n";
-    ASSERT_EQ(build("", demo), 1);
-    EXPECT_EQ(scene_words(), expand({0, 1, "black", 0, 1, 250, 0, 0, 0, 0, 1000, 0, 0, 0}));
-}
-
+// Each failure gives 0 and its message; within an entry the checks come in
+// order: scene_name, definition, time_length, routines, hooks, transition
+// length, the 32-bit range of the timeline and of the transition windows.
 TEST(ScriptInterface, EachFailureReportsItsReasonInCheckOrder)
 {
-    std::string scenes = "<scenes>\n" + scene("a", "1000") +
+    std::string scenes = "<scenes>\n" + scene("a", "1000") + scene("long", "2e9") + scene("a.b", "1000") +
                          "<nolength>\n<routine>\nfunc = black\n</routine>\n</nolength>\n"
                          "<extra>\ntime_length = 5\n<routine>\nfunc = black\n</routine>\n<other>\n</other>\n</extra>\n"
                          "<unknown>\ntime_length = 5\n<routine>\nfunc = nosuch\n</routine>\n</unknown>\n"
                          "<nofunc>\ntime_length = 5\n<routine>\n</routine>\n</nofunc>\n"
                          "</scenes>\n";
+    auto transition = [](const std::string& length) {
+        return play("a") + play("a", "<transition>\ntime_length = " + length + "\n</transition>\n");
+    };
+    const std::string outside = " ms, which reaches outside the timeline's range of milliseconds!\n";
     struct Case {
         std::string order;
         std::vector<std::string> messages;
     } cases[] = {
         {play("a") + "<scene>\n</scene>\n", {"Error: Couldn't find scene_name tag in order 1!\n"}},
         {play("missing"), {"Error: Couldn't find scene missing in scene list!\n"}},
+        // A scene_name is a path: a dot in a set's name makes it unplayable,
+        // and a dotted name reaches into a definition.
+        {play("a.b"), {"Error: Couldn't find scene a.b in scene list!\n"}},
+        {play("a.routine"), {"Error: Couldn't find time_length tag in scene a.routine!\n"}},
         {play("nolength"), {"Error: Couldn't find time_length tag in scene nolength!\n"}},
         {play("extra"),
          {"Error: Number of actual routines does not match number of specified routines in scene 'extra'!\n"}},
@@ -160,55 +172,23 @@ TEST(ScriptInterface, EachFailureReportsItsReasonInCheckOrder)
          {"Error: Couldn't find function nope1 in function table!\n",
           "Error: Couldn't find function nope2 in function table!\n",
           "Error: Couldn't find function nope3 in function table!\n"}},
+        {play("long") + play("long"),
+         {"Error: Scene long in order 1 ends outside the timeline's range of milliseconds!\n"}},
+        {transition("2147483520"), {"Error: Transition in order 1 has a time_length of 2147483520" + outside}},
+        {transition("-2147483520"), {"Error: Transition in order 1 has a time_length of -2147483520" + outside}},
     };
     for (const Case& c : cases) {
         LogCapture log;
         EXPECT_EQ(build("", scenes + "<order>\n" + c.order + "</order>\n"), 0) << c.order;
         EXPECT_EQ(log.lines, c.messages) << c.order;
     }
-
     LogCapture log;
+    EXPECT_EQ(build("", scenes + "<order>\n" + transition("2147481600") + "</order>\n"), 1) << "inside the range";
     EXPECT_EQ(build("<init1>\nfunc = nosuch\n</init1>\n", scenes + "<order>\n</order>\n"), 0);
-    EXPECT_EQ(log.lines, std::vector<std::string>{"Error: Couldn't find function nosuch in function table!\n"});
-}
-
-TEST(ScriptInterface, MissingOrderOrScenesFailsWithAMessage)
-{
-    LogCapture log;
     EXPECT_EQ(build("", "<scenes>\n" + scene("a", "1") + "</scenes>\n"), 0);
     EXPECT_EQ(build("", "<order>\n" + play("a") + "</order>\n"), 0);
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"Error: Couldn't find the order set!\n",
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"Error: Couldn't find function nosuch in function table!\n",
+                                                   "Error: Couldn't find the order set!\n",
                                                    "Error: Couldn't find the scenes set!\n"}));
-    // An order that plays nothing needs no scenes.
-    EXPECT_EQ(build("", "<order>\n</order>\n"), 1);
-}
-
-TEST(ScriptInterface, ATimelineLongerThan32BitMillisecondsIsRefused)
-{
-    LogCapture log;
-    std::string demo = "<scenes>\n" + scene("long", "2e9") + "</scenes>\n<order>\n" + play("long") + play("long") +
-                       "</order>\n";
-    EXPECT_EQ(build("", demo), 0);
-    EXPECT_EQ(log.lines, std::vector<std::string>{
-                             "Error: Scene long in order 1 ends outside the timeline's range of milliseconds!\n"});
-}
-
-// The lead-in window ends at the scene's start plus the transition length and
-// the lead-out window begins at the next start minus it; a length that takes
-// either past 32 bits is refused, naming it. One that stays inside is kept.
-TEST(ScriptInterface, ATransitionReachingPast32BitMillisecondsIsRefused)
-{
-    LogCapture log;
-    auto demo = [](const std::string& length) {
-        return "<scenes>\n" + scene("a", "1000") + "</scenes>\n<order>\n" + play("a") +
-               play("a", "<transition>\ntime_length = " + length + "\n</transition>\n") + "</order>\n";
-    };
-    EXPECT_EQ(build("", demo("2147483520")), 0);
-    EXPECT_EQ(build("", demo("-2147483520")), 0);
-    EXPECT_EQ(log.lines, (std::vector<std::string>{
-                             "Error: Transition in order 1 has a time_length of 2147483520 ms, which reaches "
-                             "outside the timeline's range of milliseconds!\n",
-                             "Error: Transition in order 1 has a time_length of -2147483520 ms, which reaches "
-                             "outside the timeline's range of milliseconds!\n"}));
-    EXPECT_EQ(build("", demo("2147481600")), 1);
+    EXPECT_EQ(build("", "<order>\n</order>\n"), 1) << "an order that plays nothing needs no scenes";
 }

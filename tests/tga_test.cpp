@@ -1,6 +1,6 @@
 // LoadTGA: decoding (blue/red swap, vertical flip, packets across rows and
 // past the end), every refusal with its message, truncated and corrupted
-// files read within their length; and the writer's run-length packets.
+// files read within their length.
 #include "assets/tga.h"
 #include "tests/test_support.h"
 #include "tools/common/asset_writers.h"
@@ -187,20 +187,4 @@ TEST(LoadTGA, TruncatedAndCorruptedFilesAreReadWithinTheirLength)
             }
         }
     }
-}
-
-TEST(TgaWriter, MakesRunAndRawPacketsOfAtMost128PixelsWithinRowsWhenAsked)
-{
-    const uint8_t pixels[] = {5, 5, 5, 1, 2, 3, 3};
-    EXPECT_EQ(encode_tga_rle(pixels, 7, 1, 0), (std::vector<uint8_t>{0x82, 5, 0x01, 1, 2, 0x81, 3}));
-    EXPECT_EQ(encode_tga_rle(pixels, 7, 1, 4), (std::vector<uint8_t>{0x82, 5, 0x00, 1, 0x00, 2, 0x81, 3}));
-    std::vector<uint8_t> same(130 * 3, 9);
-    EXPECT_EQ(encode_tga_rle(same.data(), 130, 3, 0), (std::vector<uint8_t>{0xFF, 9, 9, 9, 0x81, 9, 9, 9}));
-    std::vector<uint8_t> ramp(129);
-    for (size_t i = 0; i < ramp.size(); ++i)
-        ramp[i] = static_cast<uint8_t>(i);
-    std::vector<uint8_t> packets = encode_tga_rle(ramp.data(), 129, 1, 0);
-    ASSERT_EQ(packets.size(), 131u); // 128 raw pixels, then one
-    EXPECT_EQ(packets[0], 0x7F);
-    EXPECT_EQ(packets[129], 0x00);
 }

@@ -19,6 +19,7 @@
 #include "core/keys.h"
 #include "platform/gl.h"
 #include "platform/gl_proc.h"
+#include "platform/refresh_rate.h"
 
 #include <csignal>
 #include <cstdio>
@@ -431,7 +432,7 @@ int32_t get_refresh_rate()
     int32_t rate = dc ? GetDeviceCaps(dc, VREFRESH) : 0;
     if (dc && !s_dc)
         ReleaseDC(nullptr, dc);
-    return rate <= 50 ? 60 : rate;
+    return refresh_rate_from_reported(rate);
 }
 
 void swap_buffers()

@@ -90,7 +90,7 @@ bool compress_jpeg(std::vector<uint8_t>& out, const uint8_t* pixels, int width, 
     cinfo.image_width = static_cast<JDIMENSION>(width);
     cinfo.image_height = static_cast<JDIMENSION>(height);
     cinfo.input_components = components;
-    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : JCS_RGB;
+    cinfo.in_color_space = components == 1 ? JCS_GRAYSCALE : components == 4 ? JCS_CMYK : JCS_RGB;
     jpeg_set_defaults(&cinfo);
     jpeg_set_quality(&cinfo, quality, TRUE);
     if (progressive)
@@ -264,8 +264,8 @@ bool encode_jpeg(std::vector<uint8_t>& out, const uint8_t* pixels, int width, in
                  int quality, bool progressive)
 {
     out.clear();
-    if (!pixels || !valid_size(width, height) || (components != 1 && components != 3) || quality < 1 ||
-        quality > 100)
+    if (!pixels || !valid_size(width, height) || (components != 1 && components != 3 && components != 4) ||
+        quality < 1 || quality > 100)
         return false;
     if (!compress_jpeg(out, pixels, width, height, components, quality, progressive)) {
         out.clear();

@@ -8,7 +8,8 @@
 #include <string>
 #include <vector>
 
-// `components`: 1 (grey) or 3 (red, green, blue). `quality`: 1..100.
+// `components`: 1 (grey), 3 (red, green, blue) or 4 (CMYK, for testing
+// that readers refuse it). `quality`: 1..100.
 // Colour files use the library's default 2x2 chroma subsampling. A
 // progressive file holds the same coefficients as the baseline file of the
 // same quality, so both decode to the same pixels.
