@@ -10,21 +10,13 @@
 set -uo pipefail
 player=$(readlink -f "$1")
 here=$(dirname "$(readlink -f "$0")")
-failures=0
-source "$here/xorg_dummy.sh"
+source "$here/e2e_lib.sh"
 
 # demo NAME INIT...: a folder whose script runs the init routines, then one
 # long green scene that prints "frame" when the frame loop runs.
 demo() {
-  local dir="$scratch/$1" i=1; shift
-  mkdir -p "$dir/data"
-  : > "$dir/data/init.conf"
-  for routine in "$@"; do
-    printf '<init%d>\nfunc = %s\n</init%d>\n' "$i" "$routine" "$i" >> "$dir/data/init.conf"
-    i=$((i + 1))
-  done
-  printf '<scenes>\n<a>\ntime_length = 30000\n<routine>\nfunc = fill_green\n</routine>\n<routine>\nfunc = say_frames\n</routine>\n</a>\n</scenes>\n<order>\n<scene>\nscene_name = a\n</scene>\n</order>\n' > "$dir/data/demo.conf"
-  echo "$dir"
+  local name=$1; shift
+  script "$scratch/$name" "$@" -- 30000 fill_green say_frames
 }
 
 # start_yes DIR: runs the player in DIR (with the default action for every
@@ -32,9 +24,7 @@ demo() {
 start_yes() {
   (cd "$1" && exec env --default-signal "$player" > "$1/out.txt" 2> "$1/err.txt") &
   pid=$!
-  local id
-  id=$(demo_window)
-  xdotool windowfocus --sync "$id" 2>/dev/null; xdotool key --window "$id" Return
+  press Return
 }
 
 # until_frames DIR: waits up to 20 s for the frame loop to run.
@@ -62,13 +52,13 @@ fi
 # Keys and the close button, while the frames run.
 dir=$(demo escape tone_music_init)
 start_yes "$dir"; until_frames "$dir"
-id=$(demo_window); xdotool key --window "$id" Escape; finish
+press Escape; finish
 check "Escape: exit 0" [ "$status" -eq 0 ]
 check "Escape: the desktop mode is back" [ "$after" = "1280x1024" ]
 
 dir=$(demo close tone_music_init)
 start_yes "$dir"; until_frames "$dir"
-python3 "$here/close_window.py" "$(demo_window)"; finish
+python3 "$here/close_window.py" "$(window)"; finish
 check "close button: exit 0" [ "$status" -eq 0 ]
 check "close button: the desktop mode is back" [ "$after" = "1280x1024" ]
 
@@ -95,6 +85,4 @@ for crash in segv:139 abort:134 bus:135; do
   check "${crash%:*}: the desktop mode is back" [ "$after" = "1280x1024" ]
 done
 stop_server
-
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+report

@@ -6,41 +6,15 @@
 #   usage: preview_e2e.sh PLAYER
 set -uo pipefail
 player=$(readlink -f "$1")
-failures=0
-scratch=$(mktemp -d /tmp/vigil-preview-XXXXXX)
+source "$(dirname "$(readlink -f "$0")")/e2e_lib.sh"
+start_xvfb
 
-exec 3> "$scratch/display"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp > "$scratch/xvfb.log" 2>&1 &
-xvfb=$!
-for _ in $(seq 100); do [ -s "$scratch/display" ] && break; sleep 0.05; done
-export DISPLAY=":$(head -n1 "$scratch/display")"
-export SDL_AUDIODRIVER=dummy
-cleanup() { kill "$xvfb" 2>/dev/null; rm -rf "$scratch"; }
-trap cleanup EXIT
-
-check() { # check NAME CONDITION...
-  local name=$1; shift
-  if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failures=$((failures + 1)); fi
-}
 # wait_for TEXT [COUNT]: until the log holds TEXT at least COUNT times (30 s).
 wait_for() {
   for _ in $(seq 600); do
     [ "$(grep -cF -- "$1" "$dir/err.txt" 2>/dev/null)" -ge "${2:-1}" ] && return 0
     kill -0 "$pid" 2>/dev/null || return 1
     sleep 0.05
-  done
-  return 1
-}
-# press KEY: sends the key to the preview's window (made anew by each restart).
-press() {
-  local id
-  for _ in 1 2 3; do
-    id=$(xwininfo -root -tree 2>/dev/null | grep '"This window is for sale"' | awk '{print $1}' | tail -n1)
-    if [ -n "$id" ]; then
-      xdotool windowfocus --sync "$id" 2>/dev/null
-      xdotool key --window "$id" "$1" 2>/dev/null && return 0
-    fi
-    sleep 0.2
   done
   return 1
 }
@@ -84,8 +58,5 @@ press Escape
 wait "$pid"; status=$?
 check "Escape quits with 0" [ "$status" -eq 0 ]
 
-if [ "$failures" -ne 0 ]; then
-  echo "--- standard error of the preview:"; cat "$dir/err.txt"
-fi
-echo "$failures failed"
-[ "$failures" -eq 0 ]
+[ "$failures" -eq 0 ] || { echo "--- standard error of the preview:"; cat "$dir/err.txt"; }
+report
