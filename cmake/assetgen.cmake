@@ -58,7 +58,7 @@ find_package(GTest REQUIRED)
 include(GoogleTest)
 add_executable(vigil_assetgen_tests
   tests/assetgen/pictures_test.cpp
-  tests/assetgen/model_script_test.cpp
+  tests/assetgen/script_test.cpp
   tests/assetgen/soundtrack_test.cpp
   tests/gl/gl_fixture.cpp
   tests/test_support.cpp
