@@ -7,8 +7,7 @@ pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 add_library(vigil_contact_grid STATIC tools/common/contact_grid.cpp)
 target_link_libraries(vigil_contact_grid PUBLIC vigil_picture_writer PkgConfig::CAIRO)
 
-# The scenes' painters and their painting kit, shared by the generator and
-# its tests.
+# The scenes' painters and their painting kit.
 add_library(vigil_scene_painters STATIC
   tools/assetgen/scene_paint.cpp
   tools/assetgen/scene_layout.cpp
@@ -20,10 +19,10 @@ add_library(vigil_scene_painters STATIC
 )
 target_link_libraries(vigil_scene_painters PUBLIC vigil_picture_writer PkgConfig::CAIRO)
 # Per-pixel painting is slow unoptimised: the debug and sanitizer builds keep
-# it optimised too, so their regeneration test stays quick.
+# it optimised too, so the generator stays quick there.
 target_compile_options(vigil_scene_painters PRIVATE -O2)
 
-# The TGA files, the model and its pack (shared with the content tests).
+# The TGA files, the model and its pack.
 set(VIGIL_ASSETGEN_MODEL_SOURCES
   tools/assetgen/model_files.cpp
   tools/assetgen/model_paint.cpp
@@ -42,47 +41,34 @@ add_executable(vigil-assetgen
 target_link_libraries(vigil-assetgen PRIVATE vigil_scene_painters vigil_picture_writer vigil_mp3_writer vigil_contact_grid
                       PkgConfig::CAIRO)
 
-# The scenes' pictures: the committed files against the painters and the
-# effects' geometry, and the painting kit. This file is included before the
-# main list sets up testing; these calls are idempotent.
-enable_testing()
-find_package(GTest REQUIRED)
-include(GoogleTest)
-add_executable(vigil_scene_pictures_tests tests/assetgen/scene_pictures_test.cpp)
-target_compile_definitions(vigil_scene_pictures_tests PRIVATE VIGIL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(vigil_scene_pictures_tests PRIVATE vigil_scene_painters vigil_assets GTest::gtest_main)
-gtest_discover_tests(vigil_scene_pictures_tests DISCOVERY_TIMEOUT 60)
-
-
-# The interface pictures' painting helpers, shared with their tests; the
-# contact sheet decodes with the demo's own decoders, which allocate through
+# The interface pictures' painting helpers; the contact sheet decodes with the demo's own decoders, which allocate through
 # the arena's operator new.
 add_library(vigil_interface_paint STATIC tools/assetgen/interface_paint.cpp)
 target_link_libraries(vigil_interface_paint PUBLIC vigil_picture_writer PkgConfig::CAIRO)
 target_sources(vigil-assetgen PRIVATE tools/assetgen/contact_sheet.cpp $<TARGET_OBJECTS:vigil_arena_new>)
 target_link_libraries(vigil-assetgen PRIVATE vigil_interface_paint vigil_assets)
 
-# Their tests: the painting helpers, the generated pictures, the contact sheet.
-add_executable(vigil_interface_pictures_tests tests/assetgen/interface_pictures_test.cpp
-               tools/assetgen/interface_pictures.cpp tools/assetgen/contact_sheet.cpp
-               $<TARGET_OBJECTS:vigil_arena_new>)
-target_link_libraries(vigil_interface_pictures_tests PRIVATE vigil_interface_paint vigil_contact_grid vigil_assets
-                      GTest::gtest_main)
-
-
-# Content tests: the model generator's files read back through the demo's
-# decoders (the model loaded and drawn on the headless GL platform), and the
-# shipped and example scripts built by the real script builder.
-add_executable(vigil_content_tests
-  tests/assetgen/content_test.cpp
+# The shipped content's tests: the committed pictures, model and soundtrack
+# read back through the demo's decoders (the model loaded on the headless GL
+# platform), the shipped and example scripts built by the real script
+# builder, and the contact sheet. This file is included before the main list
+# sets up testing; these calls are idempotent.
+enable_testing()
+find_package(GTest REQUIRED)
+include(GoogleTest)
+add_executable(vigil_assetgen_tests
+  tests/assetgen/pictures_test.cpp
+  tests/assetgen/script_test.cpp
+  tests/assetgen/soundtrack_test.cpp
   tests/gl/gl_fixture.cpp
   tests/test_support.cpp
-  ${VIGIL_ASSETGEN_MODEL_SOURCES}
+  tools/assetgen/contact_sheet.cpp
+  platform/time_posix.cpp
 )
-target_compile_definitions(vigil_content_tests PRIVATE VIGIL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(vigil_content_tests PRIVATE vigil_arena_new vigil_assets vigil_platform_headless
-                      vigil_picture_writer vigil_base PkgConfig::CAIRO GTest::gtest_main)
-gtest_discover_tests(vigil_content_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy")
+target_compile_definitions(vigil_assetgen_tests PRIVATE VIGIL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+target_link_libraries(vigil_assetgen_tests PRIVATE vigil_arena_new vigil_assets vigil_platform_headless vigil_music
+                      vigil_contact_grid vigil_picture_writer vigil_base GTest::gtest_main)
+gtest_discover_tests(vigil_assetgen_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 
 # Regeneration: the committed assets/data/ is what the generator makes. Not in
 # the sanitizer build, where the generator would only run slower.
@@ -93,8 +79,7 @@ if(NOT VIGIL_SANITIZE)
   set_tests_properties(assetgen_regeneration PROPERTIES TIMEOUT 300)
 endif()
 
-
-# The soundtrack's synthesiser, shared by the generator and its tests.
+# The soundtrack's synthesiser.
 add_library(vigil_synth STATIC
   tools/assetgen/synth_dsp.cpp
   tools/assetgen/synth_mix.cpp
@@ -105,10 +90,3 @@ add_library(vigil_synth STATIC
 target_compile_options(vigil_synth PRIVATE -O2)
 target_link_libraries(vigil-assetgen PRIVATE vigil_synth)
 
-# The soundtrack's tests: its building blocks, and the committed stream
-# decoded through the sound layer.
-add_executable(vigil_soundtrack_tests tests/assetgen/soundtrack_test.cpp tools/assetgen/soundtrack.cpp
-               platform/time_posix.cpp)
-target_compile_definitions(vigil_soundtrack_tests PRIVATE VIGIL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(vigil_soundtrack_tests PRIVATE vigil_synth vigil_mp3_writer vigil_music GTest::gtest_main)
-gtest_discover_tests(vigil_soundtrack_tests DISCOVERY_TIMEOUT 60 PROPERTIES TIMEOUT 600)

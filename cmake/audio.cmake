@@ -25,13 +25,7 @@ target_link_libraries(vigil_mp3_writer PUBLIC PkgConfig::LAME)
 enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
-add_executable(vigil_audio_tests
-  tests/audio/audio_support.cpp
-  tests/audio/sound_position_test.cpp
-  tests/audio/fsound_test.cpp
-  tests/audio/music_test.cpp
-  platform/time_posix.cpp
-)
+add_executable(vigil_audio_tests tests/audio/audio_test.cpp platform/time_posix.cpp)
 target_link_libraries(vigil_audio_tests PRIVATE vigil_arena_new vigil_music vigil_base
                       vigil_embedded_data vigil_mp3_writer GTest::gtest_main)
 gtest_discover_tests(vigil_audio_tests DISCOVERY_TIMEOUT 60

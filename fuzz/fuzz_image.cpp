@@ -4,12 +4,6 @@
 #include "assets/image.h"
 #include "fuzz/fuzz_support.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz_attach_log();
-    return 0;
-}
-
 namespace {
 
 using Decoder = uint8_t* (*)(const void*, uint32_t, int32_t*, int32_t*);

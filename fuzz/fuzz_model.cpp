@@ -14,12 +14,6 @@
 #include <cstring>
 #include <vector>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz_attach_log();
-    return 0;
-}
-
 namespace {
 
 constexpr char MODEL_NAME[] = "fuzz.ms3d";

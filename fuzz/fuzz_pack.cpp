@@ -6,12 +6,6 @@
 
 #include <cstring>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz_attach_log();
-    return 0;
-}
-
 namespace {
 
 // Looks `name` up as the model loader does and checks that what comes back

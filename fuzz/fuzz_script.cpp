@@ -11,12 +11,6 @@
 
 #include <cstdio>
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz_attach_log();
-    return 0;
-}
-
 namespace {
 
 void stand_in() {}

@@ -10,7 +10,8 @@
 // scope operator new serves from the C heap, which keeps libFuzzer's own
 // allocations between inputs out of the arena.
 //
-// The diagnostic log: a sink that formats every message and drops it, so the
+// The diagnostic log: LLVMFuzzerInitialize, defined here for every target,
+// attaches a sink that formats every message and drops it, so the
 // formatting of names taken from the input is exercised too.
 #pragma once
 #include <cstddef>
@@ -23,9 +24,6 @@ public:
     FuzzArenaScope(const FuzzArenaScope&) = delete;
     FuzzArenaScope& operator=(const FuzzArenaScope&) = delete;
 };
-
-// Attaches the dropping sink; call once, from LLVMFuzzerInitialize.
-void fuzz_attach_log();
 
 // Reads the first and the last of `count` bytes, so AddressSanitizer checks
 // that an array said to be that long is: the arena poisons what follows the

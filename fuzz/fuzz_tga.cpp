@@ -4,12 +4,6 @@
 #include "assets/tga.h"
 #include "fuzz/fuzz_support.h"
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    fuzz_attach_log();
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > UINT32_MAX - 1)

@@ -13,33 +13,25 @@
 
 namespace {
 
+using Bytes = std::vector<uint8_t>;
 bool s_ok = true;
 std::string s_out;
 
-void save(const std::string& target, const std::string& name, const std::vector<uint8_t>& bytes)
+// Writes OUT_DIR/target/name; an empty file means its writer failed.
+void save(const std::string& target, const std::string& name, const Bytes& bytes)
 {
     std::filesystem::create_directories(s_out + "/" + target);
-    std::string path = s_out + "/" + target + "/" + name;
+    const std::string path = s_out + "/" + target + "/" + name;
     if (bytes.empty() || !write_file(path, bytes)) {
         std::fprintf(stderr, "vigil-fuzz-seeds: cannot write %s\n", path.c_str());
         s_ok = false;
     }
 }
 
-std::vector<uint8_t> read_seed(const std::string& path)
-{
-    std::vector<uint8_t> bytes;
-    if (!read_file(path, bytes) || bytes.empty()) {
-        std::fprintf(stderr, "vigil-fuzz-seeds: cannot read %s\n", path.c_str());
-        s_ok = false;
-    }
-    return bytes;
-}
-
 // A small gradient, `components` bytes per pixel.
-std::vector<uint8_t> gradient(int width, int height, int components)
+Bytes gradient(int width, int height, int components)
 {
-    std::vector<uint8_t> pixels;
+    Bytes pixels;
     for (int y = 0; y < height; ++y)
         for (int x = 0; x < width; ++x)
             for (int c = 0; c < components; ++c)
@@ -47,128 +39,60 @@ std::vector<uint8_t> gradient(int width, int height, int components)
     return pixels;
 }
 
-void write_pictures()
+Bytes jpeg(int width, int components, int quality, bool progressive)
 {
-    std::vector<uint8_t> out;
-    std::vector<uint8_t> rgb = gradient(16, 8, 3);
-    std::vector<uint8_t> grey = gradient(8, 8, 1);
-    if (encode_jpeg(out, rgb.data(), 16, 8, 3, 75, false))
-        save("image", "baseline.jpg", out);
-    if (encode_jpeg(out, rgb.data(), 16, 8, 3, 75, true))
-        save("image", "progressive.jpg", out);
-    if (encode_jpeg(out, grey.data(), 8, 8, 1, 90, false))
-        save("image", "grey.jpg", out);
+    Bytes out, pixels = gradient(width, 8, components);
+    return encode_jpeg(out, pixels.data(), width, 8, components, quality, progressive) ? out : Bytes{};
+}
 
+// A 6 x 4 image at (1, 1) on an 8 x 6 screen, four colours.
+Bytes gif(int transparentIndex, bool interlacedLocal, bool gif89)
+{
     GifPicture gif;
     gif.screenWidth = 8;
     gif.screenHeight = 6;
-    gif.left = 1;
-    gif.top = 1;
+    gif.left = gif.top = 1;
     gif.width = 6;
     gif.height = 4;
     for (int i = 0; i < gif.width * gif.height; ++i)
         gif.indices.push_back(static_cast<uint8_t>(i % 4));
     gif.palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
-    gif.transparentIndex = 2;
-    if (encode_gif(out, gif))
-        save("image", "transparent.gif", out);
-    gif.transparentIndex = -1;
-    gif.interlaced = true;
-    gif.localPalette = true;
-    if (encode_gif(out, gif))
-        save("image", "interlaced_local.gif", out);
-    gif.interlaced = false;
-    gif.localPalette = false;
-    gif.gif89 = false;
-    if (encode_gif(out, gif))
-        save("image", "gif87.gif", out);
+    gif.transparentIndex = transparentIndex;
+    gif.interlaced = gif.localPalette = interlacedLocal;
+    gif.gif89 = gif89;
+    Bytes out;
+    return encode_gif(out, gif) ? out : Bytes{};
 }
 
-std::vector<uint8_t> small_tga(bool rle, uint8_t bpp, const std::string& imageId)
+// 5 x 3 pixels starting with a run, so run-length files hold run packets as
+// well as raw ones.
+Bytes tga(bool rle, uint8_t bpp, const std::string& imageId)
 {
-    TgaWriteOptions options;
-    options.width = 5;
-    options.height = 3;
-    options.bpp = bpp;
-    options.rle = rle;
-    options.imageId = imageId;
-    options.packetsCrossRows = rle;
-    std::vector<uint8_t> pixels = gradient(5, 3, bpp / 8);
-    // A run, so the run-length files hold run packets as well as raw ones.
-    for (int i = 0; i < 3 * (bpp / 8); ++i)
-        pixels[i] = 7;
-    return write_tga(options, pixels.data());
+    Bytes pixels = gradient(5, 3, bpp / 8);
+    std::fill_n(pixels.begin(), 3 * (bpp / 8), 7);
+    return write_tga(TgaWriteOptions{5, 3, bpp, rle, -1, imageId, rle}, pixels.data());
 }
 
+// A square of two triangles in a textured group (both) and a plain one (the
+// first), with the shipped model's material.
 Ms3dModelRecords small_model()
 {
     Ms3dModelRecords model;
+    model.vertices.resize(4);
     for (int i = 0; i < 4; ++i) {
-        Ms3dVertexRecord vertex;
-        vertex.position[0] = static_cast<float>(i & 1);
-        vertex.position[1] = static_cast<float>(i >> 1);
-        model.vertices.push_back(vertex);
+        model.vertices[i].position[0] = static_cast<float>(i & 1);
+        model.vertices[i].position[1] = static_cast<float>(i >> 1);
     }
-    Ms3dTriangleRecord first;
-    first.vertexIndices[1] = 1;
-    first.vertexIndices[2] = 2;
-    Ms3dTriangleRecord second;
-    second.vertexIndices[0] = 1;
-    second.vertexIndices[1] = 3;
-    second.vertexIndices[2] = 2;
-    model.triangles = {first, second};
-    Ms3dGroupRecord textured;
-    textured.name = "textured";
-    textured.triangleIndices = {1, 0};
-    textured.materialIndex = 0;
-    Ms3dGroupRecord plain;
-    plain.name = "plain";
-    plain.triangleIndices = {0};
-    model.groups = {textured, plain};
-    Ms3dMaterialRecord material;
-    material.name = "material";
-    material.transparency = 0.65f;
-    material.texture = "..\\..\\..\\3d\\particles.tga";
-    model.materials = {material};
+    model.triangles.resize(2);
+    model.triangles[0].vertexIndices[1] = model.triangles[1].vertexIndices[0] = 1;
+    model.triangles[0].vertexIndices[2] = model.triangles[1].vertexIndices[2] = 2;
+    model.triangles[1].vertexIndices[1] = 3;
+    model.groups = {{0, "textured", {1, 0}, 0}, {0, "plain", {0}, -1}};
+    model.materials.resize(1);
+    model.materials[0].name = "material";
+    model.materials[0].transparency = 0.65f;
+    model.materials[0].texture = "..\\..\\..\\3d\\particles.tga";
     return model;
-}
-
-void write_assets()
-{
-    save("tga", "raw24.tga", small_tga(false, 24, ""));
-    save("tga", "raw32_id.tga", small_tga(false, 32, "id"));
-    save("tga", "rle24.tga", small_tga(true, 24, ""));
-    save("tga", "rle32.tga", small_tga(true, 32, ""));
-
-    std::vector<uint8_t> model = write_ms3d(small_model());
-    save("model", "small.ms3d", model);
-    Ms3dModelRecords jpegTextured = small_model();
-    jpegTextured.materials[0].texture = "picture.JPG";
-    jpegTextured.groups[1].materialIndex = 0;
-    save("model", "jpeg_texture.ms3d", write_ms3d(jpegTextured));
-
-    std::vector<uint8_t> pack;
-    std::vector<PackFile> files = {{"mess.ms3d", model}, {"..\\..\\..\\3d\\particles.tga", small_tga(true, 32, "")}};
-    if (write_pack(files, &pack))
-        save("pack", "model_and_texture.pack", pack);
-    files = {{"a/b/one.bin", {1, 2, 3}}, {"ONE.BIN", {4}}, {"\\lead", {}}};
-    if (write_pack(files, &pack))
-        save("pack", "names.pack", pack);
-}
-
-void write_scripts(const std::string& source)
-{
-    const char* names[] = {"init.conf", "demo.conf", "config.conf"};
-    std::vector<uint8_t> both;
-    for (const char* name : names) {
-        std::vector<uint8_t> shipped = read_seed(source + "/data/" + name);
-        save("script", std::string("data_") + name, shipped);
-        save("script", std::string("example_") + name, read_seed(source + "/examples/test_layers/data/" + name));
-        if (std::string(name) != "config.conf")
-            both.insert(both.end(), shipped.begin(), shipped.end());
-    }
-    // Init sets and scenes in one file, so both builders get far.
-    save("script", "data_init_and_demo.conf", both);
 }
 
 } // namespace
@@ -180,8 +104,44 @@ int main(int argc, char** argv)
         return 2;
     }
     s_out = argv[2];
-    write_pictures();
-    write_assets();
-    write_scripts(argv[1]);
+    save("image", "baseline.jpg", jpeg(16, 3, 75, false));
+    save("image", "progressive.jpg", jpeg(16, 3, 75, true));
+    save("image", "grey.jpg", jpeg(8, 1, 90, false));
+    save("image", "transparent.gif", gif(2, false, true));
+    save("image", "interlaced_local.gif", gif(-1, true, true));
+    save("image", "gif87.gif", gif(-1, false, false));
+
+    save("tga", "raw24.tga", tga(false, 24, ""));
+    save("tga", "raw32_id.tga", tga(false, 32, "id"));
+    save("tga", "rle24.tga", tga(true, 24, ""));
+    save("tga", "rle32.tga", tga(true, 32, ""));
+
+    const Bytes model = write_ms3d(small_model());
+    save("model", "small.ms3d", model);
+    Ms3dModelRecords jpegTextured = small_model();
+    jpegTextured.materials[0].texture = "picture.JPG";
+    jpegTextured.groups[1].materialIndex = 0;
+    save("model", "jpeg_texture.ms3d", write_ms3d(jpegTextured));
+    Bytes pack;
+    if (write_pack({{"mess.ms3d", model}, {"..\\..\\..\\3d\\particles.tga", tga(true, 32, "")}}, &pack))
+        save("pack", "model_and_texture.pack", pack);
+    if (write_pack({{"a/b/one.bin", {1, 2, 3}}, {"ONE.BIN", {4}}, {"\\lead", {}}}, &pack))
+        save("pack", "names.pack", pack);
+
+    // The shipped and example scripts, and the shipped init sets and scenes
+    // in one file, so both builders get far.
+    const std::string source = argv[1];
+    Bytes both, shipped, example;
+    for (const std::string name : {"init.conf", "demo.conf", "config.conf"}) {
+        for (auto [path, bytes] : {std::pair{source + "/data/" + name, &shipped},
+                                   std::pair{source + "/examples/test_layers/data/" + name, &example}})
+            if (!read_file(path, *bytes) || bytes->empty())
+                std::fprintf(stderr, "vigil-fuzz-seeds: cannot read %s\n", path.c_str()), bytes->clear();
+        save("script", "data_" + name, shipped);
+        save("script", "example_" + name, example);
+        if (name != "config.conf")
+            both.insert(both.end(), shipped.begin(), shipped.end());
+    }
+    save("script", "data_init_and_demo.conf", both);
     return s_ok ? 0 : 1;
 }

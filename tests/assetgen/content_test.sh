@@ -1,29 +1,19 @@
 #!/usr/bin/env bash
 # Regeneration check: every file under assets/data/ is exactly what
-# vigil-assetgen makes, and the generator makes every file there. Run from the
-# source root: content_test.sh PATH-TO-vigil-assetgen
+# vigil-assetgen makes, and the generator makes every file there (a file it
+# no longer makes would be embedded all the same). Run from the source root:
+# content_test.sh PATH-TO-vigil-assetgen
 set -uo pipefail
 gen="${1:?usage: content_test.sh VIGIL_ASSETGEN}"
 cd "$(dirname "$0")/../.." || exit 1
-
 status=0
-if ! "$gen" --check; then
-  echo "content_test: assets/data/ differs from what vigil-assetgen makes:" \
-       "run build/vigil-assetgen from the source root and commit assets/data/" >&2
-  status=1
-fi
-
-# A file the generator no longer makes (renamed or dropped) would be embedded
-# all the same: it must go.
+"$gen" --check || { echo "content_test: assets/data/ differs from what vigil-assetgen makes:" \
+                         "run build/vigil-assetgen from the source root and commit assets/data/" >&2; status=1; }
 made=$(mktemp -d) || exit 1
 trap 'rm -rf "$made"' EXIT
 "$gen" --out "$made" >/dev/null || { echo "content_test: vigil-assetgen failed" >&2; exit 1; }
 for path in assets/data/*; do
-  [ -e "$path" ] || continue
-  name=$(basename "$path")
-  if [ ! -e "$made/$name" ]; then
-    echo "content_test: assets/data/$name is not made by vigil-assetgen" >&2
-    status=1
-  fi
+  [ -e "$path" ] && [ ! -e "$made/$(basename "$path")" ] &&
+    { echo "content_test: $path is not made by vigil-assetgen" >&2; status=1; }
 done
 exit $status
