@@ -26,6 +26,7 @@ add_library(vigil_win_base STATIC
   core/random.cpp
   core/clock.cpp
   core/keys.cpp
+  core/skip_drawing.cpp
   platform/refresh_rate.cpp
   core/frame_loop.cpp
   core/init_runner.cpp

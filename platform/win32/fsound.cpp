@@ -19,6 +19,7 @@
 #include <msacm.h>
 
 #include "platform/fsound.h"
+#include "platform/preview.h"
 #include "platform/sound_position.h"
 #include "platform/time.h"
 #include "platform/win32/mp3_info.h"
@@ -34,6 +35,7 @@ struct FSOUND_STREAM {
     bool playing;        // between Play and Stop/Close
     bool onDevice;       // playing through the device (else on the clock)
     int64_t playCounter; // platform_counter() at Play, for the clock path
+    int64_t start;       // the frame playing began at
     int64_t heard;       // highest position reported so far, in frames
 };
 
@@ -235,14 +237,14 @@ void release_headers()
 // Queues the whole stream on the device, paused, then starts it at once.
 bool queue_on_device(FSOUND_STREAM* stream)
 {
-    int64_t count = (stream->frames + BUFFER_FRAMES - 1) / BUFFER_FRAMES;
+    int64_t count = (stream->frames - stream->start + BUFFER_FRAMES - 1) / BUFFER_FRAMES;
     s_headers = static_cast<WAVEHDR*>(std::calloc(static_cast<size_t>(count), sizeof(WAVEHDR)));
     if (!s_headers)
         return false;
     s_header_count = count;
     waveOutPause(s_device);
     for (int64_t i = 0; i < count; ++i) {
-        int64_t first = i * BUFFER_FRAMES;
+        int64_t first = stream->start + i * BUFFER_FRAMES;
         int64_t frames = std::min(BUFFER_FRAMES, stream->frames - first);
         WAVEHDR& header = s_headers[i];
         header.lpData = reinterpret_cast<LPSTR>(stream->pcm + first * CHANNELS);
@@ -279,10 +281,10 @@ void update_heard(FSOUND_STREAM* stream)
 {
     if (!stream->playing)
         return;
-    int64_t frames = stream->onDevice
-                         ? device_frames()
-                         : heard_frames_clock(stream->playCounter, platform_counter(),
-                                              platform_counter_frequency(), FSOUND_MIXRATE);
+    int64_t frames = stream->start + (stream->onDevice ? device_frames()
+                                                       : heard_frames_clock(stream->playCounter, platform_counter(),
+                                                                            platform_counter_frequency(),
+                                                                            FSOUND_MIXRATE));
     frames = std::min(frames, stream->frames);
     stream->heard = std::max(stream->heard, frames);
 }
@@ -346,17 +348,23 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* data, unsigned mode, int offset, i
     return stream;
 }
 
-int FSOUND_Stream_Play(int, FSOUND_STREAM* stream)
+int fsound_stream_play_from(FSOUND_STREAM* stream, int ms)
 {
     if (!stream || !s_initialised)
         return -1;
     stop_current();
-    stream->heard = 0;
+    stream->start = std::clamp<int64_t>(int64_t{ms} * FSOUND_MIXRATE / 1000, 0, stream->frames);
+    stream->heard = stream->start;
     stream->playing = true;
     stream->onDevice = s_device && queue_on_device(stream);
     stream->playCounter = platform_counter();
     s_current = stream;
     return 0;
+}
+
+int FSOUND_Stream_Play(int, FSOUND_STREAM* stream)
+{
+    return fsound_stream_play_from(stream, 0);
 }
 
 int FSOUND_Stream_GetTime(FSOUND_STREAM* stream)

@@ -5,8 +5,6 @@
 //   ok_init          init: succeeds
 //   fail_init        init: fails
 //   fill_red, fill_green, fill_blue  per-frame: clear the screen to a colour
-//   fade_hook_init, fade_hook        transition hooks: draw a white bar whose
-//                                    width grows with the transition clock
 //   slow_init        init: takes half a second
 //   show_dt          per-frame: clears to red when its time step is 0, else
 //                    to green
@@ -20,7 +18,6 @@
 #include "core/music.h"
 #include "platform/gl.h"
 #include "script/functable.h"
-#include "script/timeline.h"
 #include "tools/common/mp3_writer.h"
 
 #include <cmath>
@@ -112,31 +109,6 @@ void show_dt(int32_t, int32_t, double, double dt)
         clear_to(0, 1, 0);
 }
 
-void fade_hook_init() {}
-
-// A white bar across the top whose width is the share of the transition
-// that has passed.
-void fade_hook(int32_t, int32_t, double, double)
-{
-    SceneRecord* scene = GetCurrentScene();
-    double share = scene->transitionLength > 0 ? scene->transitionElapsed * 1000.0 / scene->transitionLength : 1.0;
-    share = std::fmin(1.0, share);
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 640, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-    glColor4f(1, 1, 1, 1);
-    glBegin(GL_QUADS);
-    glVertex2d(0, 0);
-    glVertex2d(1024 * share, 0);
-    glVertex2d(1024 * share, 20);
-    glVertex2d(0, 20);
-    glEnd();
-    glPopAttrib();
-}
-
 FuncTableEntry s_entries[] = {
     {"tone_music_init", as_routine(&tone_music_init)},
     {"ok_init", as_routine(&ok_init)},
@@ -144,8 +116,6 @@ FuncTableEntry s_entries[] = {
     {"fill_red", as_routine(&fill_red)},
     {"fill_green", as_routine(&fill_green)},
     {"fill_blue", as_routine(&fill_blue)},
-    {"fade_hook_init", as_routine(&fade_hook_init)},
-    {"fade_hook", as_routine(&fade_hook)},
     {"slow_init", as_routine(&slow_init)},
     {"say_frames", as_routine(&say_frames)},
     {"show_dt", as_routine(&show_dt)},

@@ -5,7 +5,8 @@
 //   inverse transforms and chroma upsampling differently; GIF pixels are
 //   exact).
 // - The soundtrack through the Audio Compression Manager: the same length
-//   and the same onsets as libmpg123's gapless decode, within 3 ms.
+//   as libmpg123's gapless decode within 3 ms, and the same samples (so the
+//   same onsets) within rounding.
 // Prints one PASS or FAIL line per check and exits 1 after any failure.
 #include "assets/embedded.h"
 #include "assets/image.h"
@@ -89,37 +90,6 @@ void compare_picture(const std::string& dir, const EmbeddedFile& file)
     check(ok, name.c_str(), detail);
 }
 
-// Onsets: 1 ms hops; an onset where the energy of the next 5 ms exceeds eight
-// times that of an average 5 ms of the 50 ms before (and a floor), at least
-// 100 ms after the previous one. Times in milliseconds.
-std::vector<int64_t> onsets(const int16_t* pcm, int64_t frames)
-{
-    constexpr int64_t HOP = 44; // about 1 ms
-    int64_t hops = frames / HOP;
-    std::vector<double> energy(static_cast<size_t>(hops));
-    for (int64_t h = 0; h < hops; ++h) {
-        double e = 0;
-        for (int64_t i = h * HOP * 2; i < (h + 1) * HOP * 2; ++i)
-            e += double(pcm[i]) * pcm[i];
-        energy[h] = e;
-    }
-    std::vector<int64_t> result;
-    int64_t last = -1000;
-    for (int64_t h = 50; h + 5 < hops; ++h) {
-        double next = 0, before = 0;
-        for (int64_t k = 0; k < 5; ++k)
-            next += energy[h + k];
-        for (int64_t k = 1; k <= 50; ++k)
-            before += energy[h - k];
-        before /= 10;
-        if (next > 8 * before + 5 * HOP * 2 * 100.0 * 100.0 && h - last >= 100) {
-            result.push_back(h * HOP * 1000 / 44100);
-            last = h;
-        }
-    }
-    return result;
-}
-
 void compare_soundtrack(const std::string& dir)
 {
     std::vector<uint8_t> reference = read_file(dir + "/soundtrack.pcm");
@@ -141,26 +111,10 @@ void compare_soundtrack(const std::string& dir)
                   static_cast<long long>(refFrames));
     check(std::llabs(frames - refFrames) <= 3 * 44, "the ACM decode lasts as long as libmpg123's (3 ms)", detail);
 
-    std::vector<int64_t> ours = onsets(pcm, frames);
-    std::vector<int64_t> theirs = onsets(ref, refFrames);
-    int64_t worst = 0;
-    size_t matched = 0;
-    for (int64_t t : theirs) {
-        int64_t nearest = INT64_MAX;
-        for (int64_t u : ours)
-            nearest = std::min(nearest, std::llabs(u - t));
-        if (nearest <= 50) {
-            ++matched;
-            worst = std::max(worst, nearest);
-        }
-    }
-    std::snprintf(detail, sizeof detail, "%zu onsets, %zu in libmpg123's decode, %zu matched, largest offset %lld ms",
-                  ours.size(), theirs.size(), matched, static_cast<long long>(worst));
-    check(theirs.size() >= 20 && matched == theirs.size() && ours.size() == theirs.size() && worst <= 3,
-          "the ACM decode has libmpg123's onsets (3 ms)", detail);
-
-    // The samples themselves, aligned: both decoders implement the same
-    // standard, so what remains is rounding.
+    // The samples themselves, aligned from the first: both decoders implement
+    // the same standard, so what remains is rounding. Samples that agree to
+    // 40 dB put every onset at the same millisecond; a shift of even one
+    // frame of 1152 samples would not pass.
     int64_t n = std::min(frames, refFrames) * 2;
     double diff = 0, signal = 0;
     for (int64_t i = 0; i < n; ++i) {
