@@ -131,7 +131,9 @@ TEST_F(SpritesGl, GhostHeadSitsOnTheFigureAndTurnsRoundTheAxis)
     draw_ghost(&upright, 0.0, 0);
     EXPECT_TRUE(pixel_is(512, 320 - 35, RED, 2)) << "the eyes at y + 3";
     EXPECT_TRUE(pixel_is(512 + 50, 320 - 35, BLACK, 2)) << "the shadow beside them";
+    EXPECT_TRUE(pixel_is(512 - 265, 320 + 240, BLACK, 2));
     EXPECT_TRUE(pixel_is(512 - 290, 320, WHITE, 0)) << "the shadow ends 25 units from x";
+    EXPECT_TRUE(pixel_is(512, 320 + 270, WHITE, 0)) << "and 25 units below y + 2";
 
     clear_to(1);
     const Figure turned{10, 0, 0, 180}; // lands at x = -10: the shadow spans 401 +- 277
