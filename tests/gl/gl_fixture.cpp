@@ -55,10 +55,38 @@ std::array<uint8_t, 4> GlTest::pixel(int x, int y)
     return result;
 }
 
-int channel_difference(const uint8_t* a, const uint8_t* b)
+::testing::AssertionResult GlTest::pixel_is(int x, int y, Rgb expected, int tolerance)
 {
+    const std::array<uint8_t, 4> p = pixel(x, y);
+    for (int c = 0; c < 3; ++c)
+        if (std::abs(p[c] - expected[c]) > tolerance)
+            return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is " << int(p[0]) << "," << int(p[1])
+                                                 << "," << int(p[2]) << ", want " << expected[0] << ","
+                                                 << expected[1] << "," << expected[2];
+    return ::testing::AssertionSuccess();
+}
+
+int count_differing(const std::vector<uint8_t>& screen, Rgb colour, int tolerance, int x0, int x1)
+{
+    int count = 0;
+    for (int y = 0; y < GL_TEST_HEIGHT; ++y)
+        for (int x = x0; x < x1; ++x) {
+            const uint8_t* p = &screen[(static_cast<size_t>(y) * GL_TEST_WIDTH + x) * 4];
+            for (int c = 0; c < 3; ++c)
+                if (std::abs(p[c] - colour[c]) > tolerance) {
+                    ++count;
+                    break;
+                }
+        }
+    return count;
+}
+
+int max_difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b)
+{
+    if (a.size() != b.size())
+        return 256;
     int worst = 0;
-    for (int c = 0; c < 4; ++c)
-        worst = std::max(worst, std::abs(int(a[c]) - int(b[c])));
+    for (size_t i = 0; i < a.size(); ++i)
+        worst = std::max(worst, std::abs(a[i] - b[i]));
     return worst;
 }

@@ -14,6 +14,8 @@
 constexpr int GL_TEST_WIDTH = 1024;
 constexpr int GL_TEST_HEIGHT = 640;
 
+using Rgb = std::array<int, 3>;
+
 class GlTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite();
@@ -24,7 +26,12 @@ protected:
     std::vector<uint8_t> read_screen();
     // One pixel of the screen (x right, y down from the top left).
     std::array<uint8_t, 4> pixel(int x, int y);
+    // Success when the pixel's red, green and blue are each within `tolerance`.
+    ::testing::AssertionResult pixel_is(int x, int y, Rgb expected, int tolerance = 3);
 };
 
-// Largest difference of any channel between two RGBA pixels.
-int channel_difference(const uint8_t* a, const uint8_t* b);
+// Pixels in columns [x0, x1) whose colour differs from `colour` by more than `tolerance`.
+int count_differing(const std::vector<uint8_t>& screen, Rgb colour, int tolerance = 3, int x0 = 0,
+                    int x1 = GL_TEST_WIDTH);
+// Largest channel difference between two screens.
+int max_difference(const std::vector<uint8_t>& a, const std::vector<uint8_t>& b);
