@@ -110,7 +110,7 @@ private:
 
 bool write_png(const std::string& path, const uint8_t* rgb, int width, int height)
 {
-    if (!write_png_file(path, rgb, width, height, 3)) {
+    if (!write_png_file(path, rgb, width, height, 3, true)) {
         std::fprintf(stderr, "vigil-capture: cannot write %s\n", path.c_str());
         return false;
     }
