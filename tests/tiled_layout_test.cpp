@@ -1,44 +1,29 @@
-// Power-of-two layout of tiled textures.
+// Power-of-two layout of tiled textures: a dimension splits into its binary
+// pieces, largest first; at or past the piece count the piece is 0 and the
+// offset the whole dimension.
 #include "assets/tiled_texture.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-namespace {
-
-std::vector<uint32_t> pieces(uint32_t v)
-{
-    std::vector<uint32_t> out;
-    for (uint32_t k = 0; k < CountBits(v); ++k)
-        out.push_back(PowerOfTwoPiece(k, v));
-    return out;
-}
-
-std::vector<uint32_t> offsets(uint32_t v)
-{
-    std::vector<uint32_t> out;
-    for (uint32_t k = 0; k <= CountBits(v); ++k)
-        out.push_back(PowerOfTwoOffset(k, v));
-    return out;
-}
-
-} // namespace
-
 TEST(TiledLayout, DimensionsSplitIntoTheirBinaryPiecesLargestFirst)
 {
     using V = std::vector<uint32_t>;
-    EXPECT_EQ(pieces(800), (V{512, 256, 32}));
-    EXPECT_EQ(offsets(800), (V{0, 512, 768, 800}));
-    EXPECT_EQ(pieces(600), (V{512, 64, 16, 8}));
-    EXPECT_EQ(offsets(600), (V{0, 512, 576, 592, 600}));
-    EXPECT_EQ(pieces(1024), (V{1024}));
-    EXPECT_EQ(pieces(1162), (V{1024, 128, 8, 2}));
-    EXPECT_EQ(pieces(0), V{});
-    EXPECT_EQ(PowerOfTwoOffset(0, 0), 0u);
-    // At or past the piece count the offset is the whole dimension.
-    EXPECT_EQ(PowerOfTwoOffset(9, 800), 800u);
-    EXPECT_EQ(PowerOfTwoPiece(3, 800), 0u);
+    const std::pair<uint32_t, V> cases[] = {{800, {512, 256, 32}}, {600, {512, 64, 16, 8}}, {1024, {1024}},
+                                            {1162, {1024, 128, 8, 2}}, {0, {}}};
+    for (const auto& [dimension, expected] : cases) {
+        V pieces, offsets{0};
+        for (uint32_t k = 0; k < CountBits(dimension); ++k) {
+            pieces.push_back(PowerOfTwoPiece(k, dimension));
+            EXPECT_EQ(PowerOfTwoOffset(k + 1, dimension), offsets.back() + pieces.back()) << dimension << " " << k;
+            offsets.push_back(offsets.back() + pieces.back());
+        }
+        EXPECT_EQ(pieces, expected) << dimension;
+        EXPECT_EQ(PowerOfTwoOffset(0, dimension), 0u);
+        EXPECT_EQ(PowerOfTwoOffset(CountBits(dimension) + 3, dimension), dimension);
+        EXPECT_EQ(PowerOfTwoPiece(CountBits(dimension), dimension), 0u);
+    }
     EXPECT_EQ(CountBits(0xFFFFFFFFu), 32u);
     EXPECT_EQ(PowerOfTwoOffset(32, 0xFFFFFFFFu), 0xFFFFFFFFu);
 }
