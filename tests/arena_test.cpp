@@ -19,12 +19,20 @@ struct LocalArena {
     ~LocalArena() { arena_release(arena); }
 };
 
-// What one allocation of `n` bytes costs: its rounded size plus the poisoned
-// gap of the sanitizer build.
-int32_t step_for(int32_t rounded)
+// What one allocation costs: its rounded size plus the sanitizer build's gap.
+constexpr int32_t step_for(int32_t rounded)
 {
     return rounded + ARENA_REDZONE;
 }
+
+// Addresses kept as integers (the pointers are only compared) inside the
+// process-wide arena's block of `base` .. `end`.
+struct Block {
+    uintptr_t base = reinterpret_cast<uintptr_t>(g_arena.base);
+    uintptr_t end = base + static_cast<uintptr_t>(g_arena.capacity);
+    bool holds(uintptr_t address) const { return address >= base && address < end; }
+    bool holds(const void* p) const { return holds(reinterpret_cast<uintptr_t>(p)); }
+};
 
 } // namespace
 
@@ -40,10 +48,8 @@ TEST(Arena, RoundsToTheUnitHandsOutZeroedMemoryOnceAndAligns)
     char* p[4];
     for (int i = 0; const size_t n : {1, 16, 17, 1})
         p[i++] = static_cast<char*>(arena_alloc(a.arena, n));
-    EXPECT_EQ(p[0], start);
-    EXPECT_EQ(p[1] - p[0], step_for(16));
-    EXPECT_EQ(p[2] - p[1], step_for(16));
-    EXPECT_EQ(p[3] - p[2], step_for(32));
+    EXPECT_TRUE(p[0] == start && p[1] - p[0] == step_for(16) && p[2] - p[1] == step_for(16) &&
+                p[3] - p[2] == step_for(32));
     EXPECT_EQ(a.arena.used, a.arena.cursor - a.arena.base);
     EXPECT_EQ(a.arena.used + a.arena.remaining, a.arena.capacity);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(arena_alloc_aligned(a.arena, 10, 256)) % 256, 0u);
@@ -75,13 +81,10 @@ TEST(Arena, ExhaustionAndRefusalsChangeNothing)
                 a.arena.used == before.used);
     ASSERT_NE(arena_alloc(a.arena, static_cast<size_t>(a.arena.remaining - ARENA_REDZONE)), nullptr);
     EXPECT_EQ(a.arena.remaining, 0);
-    EXPECT_EQ(arena_alloc(a.arena, 1), nullptr);
-    EXPECT_EQ(a.arena.used, 256);
+    EXPECT_TRUE(arena_alloc(a.arena, 1) == nullptr && a.arena.used == 256);
 
     Arena arena{};
-    EXPECT_FALSE(arena_create(arena, 0));
-    EXPECT_FALSE(arena_create(arena, -5));
-    EXPECT_EQ(arena_alloc(arena, 4), nullptr);
+    EXPECT_FALSE(arena_create(arena, 0) || arena_create(arena, -5) || arena_alloc(arena, 4));
     ASSERT_TRUE(arena_create(arena, 64));
     EXPECT_EQ(arena.remaining, 64);
     EXPECT_TRUE(arena_release(arena));
@@ -96,10 +99,7 @@ TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
 {
     ASSERT_FALSE(arena_active(g_arena));
     ASSERT_TRUE(arena_create(1 << 20));
-    // Addresses are kept as integers: the pointers are only compared.
-    auto base = reinterpret_cast<uintptr_t>(g_arena.base);
-    auto end = base + static_cast<uintptr_t>(g_arena.capacity);
-
+    const Block block;
     int* first = new int[8];
     first[3] = 7;
     auto firstAddress = reinterpret_cast<uintptr_t>(first);
@@ -113,14 +113,7 @@ TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
 
     arena_release();
 
-    auto inside = [&](const void* p) {
-        auto address = reinterpret_cast<uintptr_t>(p);
-        return address >= base && address < end;
-    };
-    EXPECT_TRUE(inside(reinterpret_cast<const void*>(firstAddress)));
-    EXPECT_TRUE(inside(second));
-    EXPECT_TRUE(inside(aligned));
-    EXPECT_TRUE(inside(plain));
+    EXPECT_TRUE(block.holds(firstAddress) && block.holds(second) && block.holds(aligned) && block.holds(plain));
     EXPECT_NE(firstAddress, reinterpret_cast<uintptr_t>(second)) << "deleted memory was handed out again";
     EXPECT_EQ(second3, 0) << "fresh memory must read as zero";
     EXPECT_EQ(reinterpret_cast<uintptr_t>(aligned) % 128, 0u);
@@ -143,8 +136,7 @@ TEST(Arena, OtherThreadsAreServedFromTheHeap)
     std::atomic<int> ready{0};
     ASSERT_FALSE(arena_active(g_arena));
     ASSERT_TRUE(arena_create(1 << 20));
-    auto base = reinterpret_cast<uintptr_t>(g_arena.base);
-    auto end = base + static_cast<uintptr_t>(g_arena.capacity);
+    const Block block;
     int* handedOver = new int(5);
     std::thread other([&] {
         ready.fetch_add(1);
@@ -170,8 +162,8 @@ TEST(Arena, OtherThreadsAreServedFromTheHeap)
     int otherInside = 0;
     int mainOutside = 0;
     for (int i = 0; i < COUNT; ++i) {
-        otherInside += s_other[i] >= base && s_other[i] < end;
-        mainOutside += s_main[i] < base || s_main[i] >= end;
+        otherInside += block.holds(s_other[i]);
+        mainOutside += !block.holds(s_main[i]);
     }
     EXPECT_EQ(otherInside, 0) << "the second thread was served from the arena";
     EXPECT_EQ(mainOutside, 0);

@@ -1,61 +1,77 @@
-// Clock, running statistics, interval choice, pacing and the key table.
+// Clock, running statistics, interval choice, pacing and the key table, on a
+// platform of this test's own: a counter it sets, a sleep that only records,
+// the refresh rate the display reports (the refresh-rate rule itself is the
+// window layers' own).
 #include "core/clock.h"
 #include "core/keys.h"
 #include "platform/refresh_rate.h"
-#include "tests/fake_platform.h"
+#include "platform/time.h"
+#include "platform/window.h"
 
 #include <gtest/gtest.h>
 
 #include <cfloat>
 #include <cmath>
+#include <vector>
+
+namespace {
+
+struct FakePlatform {
+    int64_t counter = 0;          // in microseconds (frequency 1,000,000)
+    int32_t refreshRate = 60;     // as the display reports it
+    std::vector<uint32_t> sleeps; // every platform_sleep_ms call
+    int64_t advancePerRead = 0;   // added to the counter after each read
+} s_fake;
+
+} // namespace
+
+int64_t platform_counter()
+{
+    int64_t now = s_fake.counter;
+    s_fake.counter += s_fake.advancePerRead;
+    return now;
+}
+int64_t platform_counter_frequency() { return 1000000; }
+void platform_sleep_ms(uint32_t ms)
+{
+    s_fake.sleeps.push_back(ms);
+    s_fake.counter += static_cast<int64_t>(ms) * 1000;
+}
+int32_t get_refresh_rate() { return refresh_rate_from_reported(s_fake.refreshRate); }
 
 // Whole-millisecond sleeps, none for non-positive requests; seconds since
 // the origin, which a reset moves.
 TEST(Clock, SleepsWholeMillisecondsAndReadsSecondsSinceTheOrigin)
 {
-    g_fake = FakePlatform{};
+    s_fake = FakePlatform{};
     for (int32_t us : {1500, 999, 0, -20})
         sleep_us(us);
-    EXPECT_EQ(g_fake.sleeps, (std::vector<uint32_t>{1, 0}));
-    g_fake.counter = 5000000;
+    EXPECT_EQ(s_fake.sleeps, (std::vector<uint32_t>{1, 0}));
+    s_fake.counter = 5000000;
     clock_init();
-    g_fake.counter += 2500000;
+    s_fake.counter += 2500000;
     EXPECT_DOUBLE_EQ(clock_now(), 2.5);
     clock_reset_origin();
     EXPECT_DOUBLE_EQ(clock_now(), 0.0);
 }
 
-// The display's rate, or 60 when it reports 50 or less (0 and 1 are
-// "default" on some platforms).
-TEST(Pacing, RefreshRateFromWhatTheDisplayReports)
-{
-    for (auto [reported, rate] : {std::pair{0, 60}, {1, 60}, {50, 60}, {-5, 60}, {51, 51}, {60, 60}, {85, 85}})
-        EXPECT_EQ(refresh_rate_from_reported(reported), rate) << reported;
-}
-
+// A 48-sample window: the 49th sample overwrites the first; one sample has
+// the largest spread, equal samples none (never a NaN from rounding).
 TEST(RunningStats, SumsWindowAndEmptyValues)
 {
     RunningStats* s = stats_create(48);
-    EXPECT_EQ(stats_mean(s), 0.0);
-    EXPECT_EQ(stats_last(s), 0.0);
+    EXPECT_TRUE(stats_mean(s) == 0.0 && stats_last(s) == 0.0);
     stats_add(s, 1.0);
-    EXPECT_EQ(stats_stddev(s), DBL_MAX) << "one sample has no spread";
+    EXPECT_EQ(stats_stddev(s), DBL_MAX);
     stats_add(s, 3.0);
     EXPECT_DOUBLE_EQ(stats_stddev(s), std::sqrt(2.0));
     EXPECT_DOUBLE_EQ(stats_mean(s), 2.0);
-    EXPECT_EQ(stats_last(s), 3.0);
-
-    // The 49th sample overwrites the first: 1.0 leaves the sums, 3.0 and 46
-    // copies of 5.0 and the new 7.0 remain.
     for (int i = 0; i < 46; ++i)
         stats_add(s, 5.0);
     stats_add(s, 7.0);
-    EXPECT_EQ(s->count, 48);
-    EXPECT_EQ(s->lastIndex, 0);
+    EXPECT_TRUE(s->count == 48 && s->lastIndex == 0 && stats_last(s) == 7.0);
     EXPECT_DOUBLE_EQ(stats_mean(s), (3.0 + 46 * 5.0 + 7.0) / 48);
-    EXPECT_EQ(stats_last(s), 7.0);
 
-    // Equal samples have no spread, never a NaN from rounding.
     RunningStats* flat = stats_create(48);
     for (int i = 0; i < 200; ++i)
         stats_add(flat, 1.0 / 30.0);
@@ -63,38 +79,40 @@ TEST(RunningStats, SumsWindowAndEmptyValues)
     EXPECT_LT(stats_stddev(flat), 1e-9);
 }
 
-TEST(Pacing, IntervalsKeepAtMost48FramesPerSecondAndAtMostTen)
+// The display's rate, or 60 when it reports 50 or less (0 and 1 are
+// "default" on some platforms); intervals keep at most 48 frames per second,
+// at least the predicted frame time, and at most ten.
+TEST(Pacing, RefreshRateAndIntervalsPerFrame)
 {
+    for (auto [reported, rate] : {std::pair{0, 60}, {1, 60}, {50, 60}, {-5, 60}, {51, 51}, {60, 60}, {85, 85}})
+        EXPECT_EQ(refresh_rate_from_reported(reported), rate) << reported;
     struct Case {
         int32_t rate;
         double seconds;
         int32_t intervals;
     } cases[] = {
-        {60, 0.0, 2},   {75, 0.0, 2},    {85, 0.0, 2},  {100, 0.0, 3}, {120, 0.0, 3},   {144, 0.0, 3},
-        {500, 0.0, 10}, {60, 0.02, 2},   {60, 0.04, 3}, {60, 1.0, 10}, {60, NAN, 10},   {50, 0.0, 2},
-        {0, 0.0, 2},    {60, DBL_MAX, 10}, {433, 0.0, 10},
+        {60, 0.0, 2},   {75, 0.0, 2},    {85, 0.0, 2},  {100, 0.0, 3}, {120, 0.0, 3},     {144, 0.0, 3},
+        {500, 0.0, 10}, {60, 0.02, 2},   {60, 0.04, 3}, {60, 1.0, 10}, {60, NAN, 10},     {50, 0.0, 2},
+        {0, 0.0, 2},    {433, 0.0, 10},  {96, 0.0, 2},  {97, 0.0, 3},  {60, DBL_MAX, 10},
     };
     for (const Case& c : cases) {
-        g_fake.refreshRate = c.rate;
+        s_fake.refreshRate = c.rate;
         EXPECT_EQ(intervals_for(c.seconds), c.intervals) << c.rate << " Hz, " << c.seconds << " s";
     }
 }
 
 TEST(Pacing, TargetsFollowThePredictionAtSixtyHertz)
 {
-    g_fake = FakePlatform{};
-    g_fake.refreshRate = 60;
+    s_fake = FakePlatform{};
     clock_init();
-    g_fake.counter = 10000000; // 10 s
+    s_fake.counter = 10000000; // 10 s
     pacing_init();
     EXPECT_DOUBLE_EQ(g_pacing.T, 10.0 + 2.0 / 60);
 
     // The first update holds one frame sample, whose spread is the largest
     // double: ten intervals.
-    g_pacing.afterPump = 10.0;
-    g_pacing.afterWait = 10.0;
+    g_pacing.afterPump = g_pacing.afterWait = g_pacing.afterSwap = 10.0;
     g_pacing.previousAfterSwap = 9.98;
-    g_pacing.afterSwap = 10.0;
     pacing_update();
     EXPECT_DOUBLE_EQ(g_pacing.T, 10.0 + 10.0 / 60);
 
@@ -110,24 +128,25 @@ TEST(Pacing, TargetsFollowThePredictionAtSixtyHertz)
     EXPECT_DOUBLE_EQ(g_pacing.T, g_pacing.afterSwap + 2.0 / 60);
 }
 
+// Sleeps whole milliseconds below the time left, then spins until the
+// deadline less the mean swap time; a deadline already past does neither.
 TEST(Pacing, WaitSleepsThenSpinsUntilTheDeadlineLessTheSwapTime)
 {
-    g_fake = FakePlatform{};
+    s_fake = FakePlatform{};
     clock_init();
     pacing_init();
     stats_add(g_pacing.swapStats, 0.002);
     g_pacing.T = 0.0505;
-    g_fake.advancePerRead = 100; // 0.1 ms per clock read while spinning
+    s_fake.advancePerRead = 100; // 0.1 ms per clock read while spinning
     EXPECT_EQ(pacing_wait(), 1);
-    ASSERT_EQ(g_fake.sleeps.size(), 1u);
-    EXPECT_EQ(g_fake.sleeps[0], 48u) << "whole milliseconds below the remaining 48.5";
+    EXPECT_EQ(s_fake.sleeps, std::vector<uint32_t>{48});
     EXPECT_GE(clock_now(), 0.0485);
     EXPECT_LT(clock_now(), 0.0485 + 0.001);
 
-    g_pacing.T = 0.01; // already past
-    g_fake.sleeps.clear();
+    g_pacing.T = 0.01;
+    s_fake.sleeps.clear();
     EXPECT_EQ(pacing_wait(), 0);
-    EXPECT_TRUE(g_fake.sleeps.empty());
+    EXPECT_TRUE(s_fake.sleeps.empty());
 }
 
 TEST(Keys, TableSortsAndMapsVirtualKeys)

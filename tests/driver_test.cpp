@@ -1,10 +1,8 @@
-// The player's own driver (core/driver.cpp, run_player) on a window layer of
-// this test's: a headless GL context that logs every call and reads back
-// what each swap would present. "Fullscreen?" is answered Yes on a display
-// that offers only the 1024x768 letterbox mode. Catches a changed order of
-// the frame (routines, messages, wait, swap), init screens presented without
-// their messages pumped, and a letterbox that loses its viewport or its
-// black bars, in the loading screen or in the frames.
+// The player's own driver (run_player) on a window layer of this test's: a
+// headless GL context that logs every call and reads back what each swap
+// presents. "Fullscreen?" is answered Yes on a display that offers only the
+// 1024x768 letterbox mode. Catches a changed frame order, init screens
+// presented unpumped, and a letterbox losing its viewport or black bars.
 #include "core/driver.h"
 #include "core/music.h"
 #include "platform/dialog.h"

@@ -1,6 +1,6 @@
 // The shared frame step: scene advance, the transition state machine, time
-// steps and the order of routine and hook calls; the virtual frames and the
-// preview's seek targets.
+// steps and the order of routine and hook calls; the loading band; the
+// virtual frames and the preview's seek targets.
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
 #include "core/preview_seek.h"
@@ -13,7 +13,8 @@
 
 namespace {
 
-std::vector<std::string> s_calls;
+using Calls = std::vector<std::string>;
+Calls s_calls;
 std::vector<double> s_dts;
 int32_t s_music = 0;
 
@@ -36,11 +37,11 @@ void post_init() { s_calls.push_back("post_init"); }
 Routine s_a[] = {as_routine(&routine_a)};
 Routine s_b[] = {as_routine(&routine_b)};
 
-SceneRecord scene(int32_t start, Routine* routines)
+SceneRecord scene(int32_t start, Routine* routines = nullptr)
 {
     SceneRecord r{};
     r.start = start;
-    r.routineCount = 1;
+    r.routineCount = routines ? 1 : 0; // no routines: the terminator
     r.routines = routines;
     return r;
 }
@@ -58,15 +59,8 @@ SceneRecord with_transition(SceneRecord r, int32_t length, bool hooks = true)
     return r;
 }
 
-SceneRecord terminator(int32_t start)
-{
-    SceneRecord r{};
-    r.start = start;
-    return r;
-}
-
 // Runs one frame at music position `m` and returns the calls it made.
-std::vector<std::string> frame(FrameLoop& loop, int32_t m, double T = 0.0)
+Calls frame(FrameLoop& loop, int32_t m, double T = 0.0)
 {
     s_calls.clear();
     s_music = m;
@@ -74,13 +68,11 @@ std::vector<std::string> frame(FrameLoop& loop, int32_t m, double T = 0.0)
     return s_calls;
 }
 
-using Calls = std::vector<std::string>;
-
 } // namespace
 
 TEST(FrameLoop, TheIndexMovesAtMostOneRecordPerFrameAndTimeStepsStartAtZero)
 {
-    std::vector<SceneRecord> timeline{scene(0, s_a), scene(100, s_b), scene(200, s_a), terminator(300)};
+    std::vector<SceneRecord> timeline{scene(0, s_a), scene(100, s_b), scene(200, s_a), scene(300)};
     g_timeline = timeline.data();
     FrameLoop loop{};
     frame_loop_start(loop, 5.0);
@@ -92,113 +84,89 @@ TEST(FrameLoop, TheIndexMovesAtMostOneRecordPerFrameAndTimeStepsStartAtZero)
     EXPECT_EQ(g_current_scene, 1);
     EXPECT_EQ(frame(loop, 260, 5.75), Calls{"a"});
     EXPECT_EQ(g_current_scene, 2);
-    EXPECT_DOUBLE_EQ(timeline[0].elapsed, 0.0);
-    EXPECT_DOUBLE_EQ(timeline[1].elapsed, 0.5);
-    EXPECT_DOUBLE_EQ(timeline[2].elapsed, 0.25);
+    EXPECT_TRUE(timeline[0].elapsed == 0.0 && timeline[1].elapsed == 0.5 && timeline[2].elapsed == 0.25);
 
     s_music = 300;
     EXPECT_EQ(frame_advance(loop, 6.0, &music_now), FrameResult::ReachedEnd);
     EXPECT_EQ(frame_advance(loop, 6.1, &music_now), FrameResult::Ended);
 
-    timeline = {terminator(0)}; // only the terminator: nothing is drawn
+    timeline = {scene(0)}; // only the terminator: nothing is drawn
     g_timeline = timeline.data();
     frame_loop_start(loop, 0.0);
     EXPECT_EQ(frame_advance(loop, 0.0, &music_now), FrameResult::Ended);
 }
 
-// A scene from 10,000 to 20,000 ms with 2,000 ms transitions.
-TEST(FrameLoop, LeadInThenLeadOutHooksRunAroundTheRoutines)
+// The transition state table: the lead-in window [start, start + length]
+// opens the post state (postfunc_init once, then postfunc every frame, also
+// beyond the window), the lead-out window [end - length, end) the pre state;
+// the flags carry over a scene change, null hooks still switch them and
+// reset the transition clock, and windows near 2^31 are not wrapped round.
+TEST(FrameLoop, TransitionStatesFollowTheWindowsAndCarryAcrossScenes)
 {
-    std::vector<SceneRecord> timeline{with_transition(scene(10000, s_a), 2000), scene(20000, s_b),
-                                      terminator(30000)};
-    g_timeline = timeline.data();
-    FrameLoop loop{};
-    frame_loop_start(loop, 0.0);
-    EXPECT_EQ(frame(loop, 10500, 0.0), (Calls{"post_init", "a", "post"}));
-    EXPECT_EQ(timeline[0].transitionElapsed, 0.0);
-    EXPECT_EQ(frame(loop, 15000, 0.1), (Calls{"a", "post"})) << "the hook runs beyond its window";
-    EXPECT_DOUBLE_EQ(timeline[0].transitionElapsed, 0.1);
-    EXPECT_EQ(frame(loop, 17999, 0.2), (Calls{"a", "post"}));
-    EXPECT_EQ(frame(loop, 18000, 0.3), (Calls{"pre_init", "a", "pre"}));
-    EXPECT_DOUBLE_EQ(timeline[0].transitionElapsed, 0.1);
-    EXPECT_EQ(frame(loop, 19000, 0.4), (Calls{"a", "pre"}));
-    // The next scene has no transition: the pre flag stays, its null hooks
-    // are not called.
-    EXPECT_EQ(frame(loop, 20000, 0.5), (Calls{"b"}));
-    EXPECT_EQ(loop.preFlag, 1);
-}
-
-TEST(FrameLoop, OverlappingWindowsSwitchStateEveryFrame)
-{
-    std::vector<SceneRecord> timeline{with_transition(scene(0, s_a), 600), terminator(1000)};
-    g_timeline = timeline.data();
-    FrameLoop loop{};
-    frame_loop_start(loop, 0.0);
-    EXPECT_EQ(frame(loop, 500), (Calls{"pre_init", "a", "pre"}));
-    EXPECT_EQ(frame(loop, 510), (Calls{"post_init", "a", "post"}));
-    EXPECT_EQ(frame(loop, 520), (Calls{"pre_init", "a", "pre"}));
-    EXPECT_EQ(frame(loop, 700), (Calls{"a", "pre"})) << "outside the lead-in window the state stays";
-}
-
-TEST(FrameLoop, AMissedLeadOutWindowCarriesThePostStateIntoTheNextScene)
-{
-    std::vector<SceneRecord> timeline{with_transition(scene(0, s_a), 10), with_transition(scene(1000, s_b), 10),
-                                      terminator(2000)};
-    g_timeline = timeline.data();
-    FrameLoop loop{};
-    frame_loop_start(loop, 0.0);
-    EXPECT_EQ(frame(loop, 5), (Calls{"post_init", "a", "post"}));
-    EXPECT_EQ(frame(loop, 980), (Calls{"a", "post"}));
-    // The next frame lands after the next start and after its lead-in window.
-    EXPECT_EQ(frame(loop, 1050), (Calls{"b", "post"})) << "no post_init: the post flag was already set";
-}
-
-// The pre flag set in one scene stays at the change: a next scene entered
-// after its lead-in window runs its prefunc from its first frame, and never
-// its prefunc_init, not even in its own lead-out window.
-TEST(FrameLoop, ALeadOutStateCarriesIntoTheNextScene)
-{
-    std::vector<SceneRecord> timeline{with_transition(scene(0, s_a), 100), with_transition(scene(1000, s_b), 100),
-                                      terminator(2000)};
-    g_timeline = timeline.data();
-    FrameLoop loop{};
-    frame_loop_start(loop, 0.0);
-    EXPECT_EQ(frame(loop, 950), (Calls{"pre_init", "a", "pre"}));
-    EXPECT_EQ(frame(loop, 1200), (Calls{"b", "pre"}));
-    EXPECT_EQ(frame(loop, 1950), (Calls{"b", "pre"}));
-}
-
-TEST(FrameLoop, NullHooksStillChangeTheFlagsAndResetTheTransitionClock)
-{
-    std::vector<SceneRecord> timeline{with_transition(scene(0, s_a), 300, false), terminator(1000)};
-    timeline[0].transitionElapsed = 7.0;
-    g_timeline = timeline.data();
-    FrameLoop loop{};
-    frame_loop_start(loop, 0.0);
-    EXPECT_EQ(frame(loop, 100), Calls{"a"});
-    EXPECT_EQ(loop.postFlag, 1);
-    EXPECT_EQ(timeline[0].transitionElapsed, 0.0);
-    EXPECT_EQ(frame(loop, 800), Calls{"a"});
-    EXPECT_EQ(loop.preFlag, 1);
-    EXPECT_EQ(loop.postFlag, 0);
-}
-
-// Window edges beyond 32 bits (a built timeline refuses them, hand-made
-// records need not) are compared as they are, not wrapped round.
-TEST(FrameLoop, TransitionWindowsNearThe32BitLimitsDoNotWrap)
-{
-    std::vector<SceneRecord> timeline{with_transition(scene(1000, s_a), -2147483000), scene(2000, s_b),
-                                      terminator(INT32_MAX - 10)};
-    g_timeline = timeline.data();
-    FrameLoop loop{};
-    frame_loop_start(loop, 0.0);
-    EXPECT_EQ(frame(loop, 1500), Calls{"a"}) << "both windows are empty";
-
-    timeline[0] = with_transition(scene(1000, s_a), INT32_MAX);
-    timeline[1] = with_transition(scene(INT32_MAX - 20, s_b), INT32_MAX);
-    frame_loop_start(loop, 0.0);
-    EXPECT_EQ(frame(loop, 1500), (Calls{"pre_init", "a", "pre"}));
-    EXPECT_EQ(frame(loop, 1600), (Calls{"post_init", "a", "post"})) << "the lead-in window reaches past 2^31";
+    struct Step {
+        int32_t music;
+        Calls calls;
+        double transitionElapsed = -1; // of the first record; -1: not checked
+    };
+    const struct {
+        const char* what;
+        std::vector<SceneRecord> timeline;
+        std::vector<Step> steps;
+        int32_t preFlag, postFlag; // after the last step
+    } cases[] = {
+        {"lead-in then lead-out, the next scene without a transition",
+         {with_transition(scene(10000, s_a), 2000), scene(20000, s_b), scene(30000)},
+         {{10500, {"post_init", "a", "post"}, 0.0},
+          {15000, {"a", "post"}, 0.1},
+          {17999, {"a", "post"}},
+          {18000, {"pre_init", "a", "pre"}, 0.1},
+          {19000, {"a", "pre"}},
+          {20000, {"b"}}},
+         1, 0},
+        {"overlapping windows switch every frame",
+         {with_transition(scene(0, s_a), 600), scene(1000)},
+         {{500, {"pre_init", "a", "pre"}},
+          {510, {"post_init", "a", "post"}},
+          {520, {"pre_init", "a", "pre"}},
+          {700, {"a", "pre"}}},
+         1, 0},
+        {"a missed lead-out window carries the post state into the next scene",
+         {with_transition(scene(0, s_a), 10), with_transition(scene(1000, s_b), 10), scene(2000)},
+         {{5, {"post_init", "a", "post"}}, {980, {"a", "post"}}, {1050, {"b", "post"}}},
+         0, 1},
+        {"a lead-out state carries into the next scene, even into its own lead-out window",
+         {with_transition(scene(0, s_a), 100), with_transition(scene(1000, s_b), 100), scene(2000)},
+         {{950, {"pre_init", "a", "pre"}}, {1200, {"b", "pre"}}, {1950, {"b", "pre"}}},
+         1, 0},
+        {"null hooks",
+         {with_transition(scene(0, s_a), 300, false), scene(1000)},
+         {{100, {"a"}, 0.0}, {800, {"a"}}},
+         1, 0},
+        {"empty windows of a negative length near -2^31",
+         {with_transition(scene(1000, s_a), -2147483000), scene(2000, s_b), scene(INT32_MAX - 10)},
+         {{1500, {"a"}}},
+         0, 0},
+        {"a lead-in window reaching past 2^31",
+         {with_transition(scene(1000, s_a), INT32_MAX), with_transition(scene(INT32_MAX - 20, s_b), INT32_MAX),
+          scene(INT32_MAX - 10)},
+         {{1500, {"pre_init", "a", "pre"}}, {1600, {"post_init", "a", "post"}}},
+         0, 1},
+    };
+    for (auto c : cases) {
+        SCOPED_TRACE(c.what);
+        c.timeline[0].transitionElapsed = 7.0;
+        g_timeline = c.timeline.data();
+        FrameLoop loop{};
+        frame_loop_start(loop, 0.0);
+        for (size_t i = 0; i < c.steps.size(); ++i) {
+            const Step& step = c.steps[i];
+            EXPECT_EQ(frame(loop, step.music, 0.1 * static_cast<double>(i)), step.calls) << step.music;
+            if (step.transitionElapsed >= 0) {
+                EXPECT_DOUBLE_EQ(c.timeline[0].transitionElapsed, step.transitionElapsed) << step.music;
+            }
+        }
+        EXPECT_TRUE(loop.preFlag == c.preFlag && loop.postFlag == c.postFlag) << loop.preFlag << loop.postFlag;
+    }
 }
 
 TEST(InitRunner, TheBandGrowsBy800OverTheCountInSinglePrecision)
@@ -213,23 +181,23 @@ TEST(InitRunner, TheBandGrowsBy800OverTheCountInSinglePrecision)
 
 TEST(PreviewSeek, SceneStartsAndStepsStayWithinThePlayedScenes)
 {
-    const std::vector<SceneRecord> timeline{scene(0, s_a), scene(10000, s_b), scene(25000, s_a), terminator(40000)};
+    const std::vector<SceneRecord> timeline{scene(0, s_a), scene(10000, s_b), scene(25000, s_a), scene(40000)};
     const SceneRecord* tl = timeline.data();
-    EXPECT_EQ(scene_index_at(tl, 0), 0);
-    EXPECT_EQ(scene_index_at(tl, 9999), 0);
-    EXPECT_EQ(scene_index_at(tl, 10000), 1);
-    EXPECT_EQ(scene_index_at(tl, 50000), 2); // never the terminator
-
-    EXPECT_EQ(seek_target(tl, 12000, SeekKey::Back), 7000);
-    EXPECT_EQ(seek_target(tl, 3000, SeekKey::Back), 0);
-    EXPECT_EQ(seek_target(tl, 12000, SeekKey::Forward), 17000);
-    EXPECT_EQ(seek_target(tl, 38000, SeekKey::Forward), 39999); // not onto the terminator
-    EXPECT_EQ(seek_target(tl, 12000, SeekKey::PreviousScene), 0);
-    EXPECT_EQ(seek_target(tl, 5000, SeekKey::PreviousScene), 0);
-    EXPECT_EQ(seek_target(tl, 12000, SeekKey::NextScene), 25000);
-    EXPECT_EQ(seek_target(tl, 30000, SeekKey::NextScene), 39999); // the last scene has no next
-    EXPECT_EQ(seek_target(tl, 30000, SeekKey::Beginning), 0);
-
+    for (auto [ms, index] : {std::pair{0, 0}, {9999, 0}, {10000, 1}, {50000, 2}}) // never the terminator
+        EXPECT_EQ(scene_index_at(tl, ms), index) << ms;
+    const struct {
+        int32_t from;
+        SeekKey key;
+        int32_t to;
+    } seeks[] = {
+        {12000, SeekKey::Back, 7000},          {3000, SeekKey::Back, 0},
+        {12000, SeekKey::Forward, 17000},      {38000, SeekKey::Forward, 39999}, // not onto the terminator
+        {12000, SeekKey::PreviousScene, 0},    {5000, SeekKey::PreviousScene, 0},
+        {12000, SeekKey::NextScene, 25000},    {30000, SeekKey::NextScene, 39999}, // the last scene has no next
+        {30000, SeekKey::Beginning, 0},
+    };
+    for (const auto& s : seeks)
+        EXPECT_EQ(seek_target(tl, s.from, s.key), s.to) << s.from << " key " << static_cast<int>(s.key);
     SceneRecord empty[1]{};
     EXPECT_EQ(seek_target(empty, 0, SeekKey::Forward), -1);
 }

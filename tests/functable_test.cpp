@@ -44,8 +44,7 @@ TEST(FuncTable, DuplicatesAndThe257thRegistrationAreRefused)
     static FuncTableEntry duplicate = {"black", as_routine(&impostor)};
     LogCapture log;
     FuncTable_AddFunc(&duplicate);
-    EXPECT_EQ(g_funcTable.count, count);
-    EXPECT_EQ(FuncTable_Find("black"), original);
+    EXPECT_TRUE(g_funcTable.count == count && FuncTable_Find("black") == original);
 
     static FuncTable table{};
     static std::vector<std::string> names;

@@ -1,9 +1,9 @@
 // Resource pack: base names, look-ups in any case behind any directory, the
 // first of duplicates, sizes cut to a known length (the original packs'
 // 0xCCCCCCCC), entries and directories outside it, names without
-// terminator, misaligned and corrupted packs.
+// terminator, misaligned packs. Damaged packs at large are the fuzz
+// target's (fuzz/fuzz_pack.cpp).
 #include "assets/pack.h"
-#include "tests/test_support.h"
 #include "tools/common/asset_writers.h"
 
 #include <gtest/gtest.h>
@@ -21,15 +21,18 @@ std::vector<uint8_t> bytes(const std::string& text)
 }
 
 // Directory at 8, four entries of 136 bytes; the files follow from 552.
-std::vector<uint8_t> test_pack()
+const std::vector<uint8_t>& test_pack()
 {
-    std::vector<uint8_t> pack;
-    EXPECT_TRUE(write_pack({{"mess.ms3d", bytes("model bytes")},
-                            {"..\\..\\..\\3d\\particles.tga", bytes("texture")},
-                            {"textures/dup.txt", bytes("first")},
-                            {"dup.txt", bytes("second")}},
-                           &pack));
-    return pack;
+    static const std::vector<uint8_t> s_pack = [] {
+        std::vector<uint8_t> pack;
+        EXPECT_TRUE(write_pack({{"mess.ms3d", bytes("model bytes")},
+                                {"..\\..\\..\\3d\\particles.tga", bytes("texture")},
+                                {"textures/dup.txt", bytes("first")},
+                                {"dup.txt", bytes("second")}},
+                               &pack));
+        return pack;
+    }();
+    return s_pack;
 }
 constexpr uint32_t FILES_START = 8 + 4 * 136;
 
@@ -66,10 +69,8 @@ TEST(ResourcePack, FindsTheFirstEntryOfABaseNameInAnyCaseBehindAnyDirectory)
             EXPECT_EQ(reinterpret_cast<const uint8_t*>(ResourcePack_FindEntry(pack, name)), data.data() + 8 + 136);
         }
         EXPECT_EQ(ResourcePack_GetData(pack, "x/DUP.txt"), texture + 7);
-        for (const char* name : {"\\particles.tga", "nothing.tga", "particles", "particles.tga.bak"}) {
-            EXPECT_EQ(ResourcePack_GetData(pack, name), nullptr) << name;
-            EXPECT_EQ(ResourcePack_GetSize(pack, name), 0u) << name;
-        }
+        for (const char* name : {"\\particles.tga", "nothing.tga", "particles", "particles.tga.bak"})
+            EXPECT_TRUE(!ResourcePack_GetData(pack, name) && !ResourcePack_GetSize(pack, name)) << name;
     }
     data[3] = 'Q';
     EXPECT_EQ(ResourcePack_Open(data.data()), nullptr);
@@ -83,7 +84,7 @@ TEST(ResourcePack, FindsTheFirstEntryOfABaseNameInAnyCaseBehindAnyDirectory)
 // an unusable entry is passed over for a later one of the same name.
 TEST(ResourcePack, SizesPastAKnownLengthAreCutAndOffsetsPastItAreNotReturned)
 {
-    const std::vector<uint8_t> good = test_pack();
+    const std::vector<uint8_t>& good = test_pack();
     const uint32_t length = static_cast<uint32_t>(good.size());
     for (uint32_t size : {0xCCCCCCCCu, length - FILES_START + 1}) {
         std::vector<uint8_t> data = good;
@@ -131,13 +132,13 @@ TEST(ResourcePack, SizesPastAKnownLengthAreCutAndOffsetsPastItAreNotReturned)
     EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), nullptr);
 }
 
+// A name filling its 128 bytes without terminator, in a pack one byte into an
+// exactly sized block: nothing is read past its end or misaligned.
 TEST(ResourcePack, NamesFilling128BytesAndMisalignedPacksAreReadSafely)
 {
     const std::string longName = std::string(124, 'n') + ".bin";
     std::vector<uint8_t> data;
     ASSERT_TRUE(write_pack({{longName, bytes("long")}, {"after.bin", bytes("x")}}, &data));
-    // One byte into an exactly sized block: nothing may be read past its end
-    // or through a misaligned pointer.
     uint8_t* block = static_cast<uint8_t*>(std::malloc(data.size() + 1));
     std::memcpy(block + 1, data.data(), data.size());
     ResourcePack* pack = ResourcePack_Open(block + 1, static_cast<uint32_t>(data.size()));
@@ -146,31 +147,6 @@ TEST(ResourcePack, NamesFilling128BytesAndMisalignedPacksAreReadSafely)
     const PackEntry* entry = ResourcePack_FindEntry(pack, "after.bin");
     ASSERT_NE(entry, nullptr);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(entry) % alignof(PackEntry), 0u);
-    EXPECT_EQ(entry->offset, 8u + 2 * 136 + 4);
-    EXPECT_EQ(entry->size, 1u);
-    EXPECT_STREQ(entry->name, "after.bin");
+    EXPECT_TRUE(entry->offset == 8u + 2 * 136 + 4 && entry->size == 1u && std::strcmp(entry->name, "after.bin") == 0);
     std::free(block);
-}
-
-TEST(ResourcePack, CorruptedPacksNeverPointOutsideTheirLength)
-{
-    const std::vector<uint8_t> good = test_pack();
-    auto check = [&](const std::vector<uint8_t>& data, size_t length) {
-        uint8_t* block = static_cast<uint8_t*>(std::malloc(length ? length : 1));
-        std::memcpy(block, data.data(), length);
-        ResourcePack pack{block, static_cast<uint32_t>(length)};
-        for (const char* name : {"mess.ms3d", "particles.tga", "dup.txt"}) {
-            if (const uint8_t* file = ResourcePack_GetData(&pack, name)) {
-                EXPECT_LE(static_cast<uint64_t>(file - block) + ResourcePack_GetSize(&pack, name), length);
-            }
-        }
-        std::free(block);
-    };
-    for (size_t length = 0; length < good.size(); ++length)
-        check(good, length);
-    for (size_t bit = 0; bit < good.size() * 8; ++bit) {
-        std::vector<uint8_t> changed = good;
-        changed[bit / 8] ^= static_cast<uint8_t>(1u << (bit % 8));
-        check(changed, changed.size());
-    }
 }

@@ -11,9 +11,7 @@
 TEST(ParamTree, PathsFindTheFirstOfEachNameAndSetsAreIndexed)
 {
     auto* manager = new ParamManager();
-    EXPECT_EQ(g_param_root, manager);
-    EXPECT_EQ(manager->GetName(), "root");
-    EXPECT_TRUE(manager->IsSet());
+    EXPECT_TRUE(g_param_root == manager && manager->GetName() == "root" && manager->IsSet());
 
     ParamSet root("root");
     root.SetFloat("p", 1.0f);
@@ -29,10 +27,8 @@ TEST(ParamTree, PathsFindTheFirstOfEachNameAndSetsAreIndexed)
     EXPECT_EQ(root.GetSet("a.b.c"), nullptr) << "a parameter is not a set";
     EXPECT_EQ(root.GetSet("a"), a);
     EXPECT_EQ(root.AddSet("a", false), a) << "without forceNew the existing set is returned";
-    EXPECT_EQ(root.GetSetCount(), 2);
-    EXPECT_EQ(root.GetSetByIndex(1), a2);
-    EXPECT_EQ(root.GetSetByIndex(2), nullptr);
-    EXPECT_EQ(root.GetSetByIndex(0xFFFFFFFFu), nullptr);
+    EXPECT_TRUE(root.GetSetCount() == 2 && root.GetSetByIndex(1) == a2);
+    EXPECT_TRUE(!root.GetSetByIndex(2) && !root.GetSetByIndex(0xFFFFFFFFu));
 
     ParamSet shadow("s");
     shadow.SetFloat("p", 1.0f);
@@ -50,25 +46,19 @@ TEST(ParamTree, AssignmentsUpdateInPlaceOrAppendUnderTheWholeName)
     child->SetString("v", "black");
     root.SetFloat("child.v", 4.0f);
     Param* v = child->Find("v");
-    EXPECT_EQ(v->GetKind(), PARAM_NUMBER);
-    EXPECT_EQ(v->ToString(), "4");
+    EXPECT_TRUE(v->GetKind() == PARAM_NUMBER && v->ToString() == "4");
     root.SetString("child.v", "x");
-    EXPECT_EQ(v->GetInt(), 4);
-    EXPECT_EQ(v->ToString(), "x");
-    EXPECT_EQ(child->Children().size(), 1u);
+    EXPECT_TRUE(v->GetInt() == 4 && v->ToString() == "x" && child->Children().size() == 1u);
 
     root.SetFloat("missing.v", 7.0f);
     root.SetFloat("child.w", 8.0f);
     ASSERT_EQ(root.Children().size(), 3u);
-    EXPECT_EQ(root.Children()[1]->GetName(), "missing.v");
-    EXPECT_EQ(root.Children()[2]->GetName(), "child.w");
+    EXPECT_TRUE(root.Children()[1]->GetName() == "missing.v" && root.Children()[2]->GetName() == "child.w");
     EXPECT_EQ(root.Find("missing.v"), nullptr) << "the dotted name is read as a path";
 
     root.SetFloat("child", 12.0f);
-    EXPECT_TRUE(root.Find("child")->IsSet());
-    EXPECT_EQ(root.Children().size(), 3u);
-    EXPECT_EQ(child->ToString(), "12");
-    EXPECT_EQ(child->GetString("v", ""), "x");
+    EXPECT_TRUE(root.Find("child")->IsSet() && root.Children().size() == 3u);
+    EXPECT_TRUE(child->ToString() == "12" && child->GetString("v", "") == "x");
 }
 
 TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)
@@ -93,8 +83,7 @@ TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)
     EXPECT_EQ(p.GetInt(), INT32_MAX);
     p.SetFloat(-3e38f);
     EXPECT_EQ(p.GetInt(), INT32_MIN);
-    EXPECT_EQ(Param("fresh").ToString(), "0");
-    EXPECT_EQ(Param("fresh").GetKind(), PARAM_NUMBER);
+    EXPECT_TRUE(Param("fresh").ToString() == "0" && Param("fresh").GetKind() == PARAM_NUMBER);
 }
 
 // With the arena exhausted no parameter or set can be created: the setters
@@ -114,10 +103,8 @@ TEST(ParamTree, ExhaustedArenaStoresNoNullChild)
     int32_t remaining = g_arena.remaining;
     arena_release();
 
-    EXPECT_EQ(added, nullptr);
-    EXPECT_EQ(children, 2u);
+    EXPECT_TRUE(added == nullptr && children == 2u && set.Find("x") == nullptr);
     EXPECT_EQ(remaining, ARENA_UNIT) << "nothing fitted, so nothing was handed out";
-    EXPECT_EQ(set.Find("x"), nullptr);
     EXPECT_EQ(set.GetString("kept", ""), "text");
     for (Param* child : set.Children())
         EXPECT_NE(child, nullptr);

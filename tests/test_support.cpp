@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <stdexcept>
 #include <unistd.h>
 
 namespace fs = std::filesystem;
@@ -42,6 +41,5 @@ void ScratchDir::write(const std::string& relativePath, const std::string& conte
 {
     fs::path target = fs::path(path_) / relativePath;
     fs::create_directories(target.parent_path());
-    std::ofstream out(target, std::ios::binary);
-    out << content;
+    std::ofstream(target, std::ios::binary) << content;
 }

@@ -69,13 +69,10 @@ TEST(Timeline, RecordsCarryStartsLengthsRoutinesAndTransitions)
     SceneRecord* r = records_from(words);
     ASSERT_NE(r, nullptr);
     const int32_t starts[] = {0, 1000, 3500, 4000}, lengths[] = {1000, 2500, 500, 0}, counts[] = {1, 2, 1, 0};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ(r[i].start, starts[i]) << i;
-        EXPECT_EQ(r[i].length, lengths[i]) << i;
-        EXPECT_EQ(r[i].routineCount, counts[i]) << i;
-        EXPECT_EQ(r[i].elapsed, 0.0);
-        EXPECT_EQ(r[i].hasTransition, i == 1 ? 1 : 0);
-    }
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(r[i].start == starts[i] && r[i].length == lengths[i] && r[i].routineCount == counts[i] &&
+                    r[i].elapsed == 0.0 && r[i].hasTransition == (i == 1))
+            << i << ": " << r[i].start << " " << r[i].length << " " << r[i].routineCount;
     EXPECT_TRUE(r[0].extraCount == 2 && r[0].extraRoutines[0] == R(1) && r[0].extraRoutines[1] == R(0));
     EXPECT_TRUE(r[1].extraCount == 0 && r[1].extraRoutines == nullptr);
     EXPECT_TRUE(r[1].routines[0] == R(0) && r[1].routines[1] == R(1) && r[2].routines[0] == R(1));
