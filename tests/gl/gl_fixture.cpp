@@ -44,20 +44,11 @@ std::vector<uint8_t> GlTest::read_screen()
     return headless_gl_read_rgba(GL_TEST_WIDTH, GL_TEST_HEIGHT);
 }
 
-std::array<uint8_t, 4> GlTest::pixel(int x, int y)
-{
-    std::array<uint8_t, 4> result{};
-    glFinish();
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(x, GL_TEST_HEIGHT - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, result.data());
-    glPopClientAttrib();
-    return result;
-}
-
 ::testing::AssertionResult GlTest::pixel_is(int x, int y, Rgb expected, int tolerance)
 {
-    const std::array<uint8_t, 4> p = pixel(x, y);
+    uint8_t p[4] = {};
+    glFinish();
+    glReadPixels(x, GL_TEST_HEIGHT - 1 - y, 1, 1, GL_RGBA, GL_UNSIGNED_BYTE, p);
     for (int c = 0; c < 3; ++c)
         if (std::abs(p[c] - expected[c]) > tolerance)
             return ::testing::AssertionFailure() << "(" << x << ", " << y << ") is " << int(p[0]) << "," << int(p[1])
