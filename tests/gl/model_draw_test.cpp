@@ -1,15 +1,11 @@
-// TGA textures and model drawing through the real GL path: uploads come out
-// top row first in the file's colours; groups draw white, textured and
-// blended as their material says, in index order, with the caller's state
-// restored afterwards.
+// Model drawing through the real GL path: groups draw white, textured and
+// blended as their material says, in index order, from the pack's textures.
 #include "assets/model.h"
-#include "assets/tga.h"
 #include "tests/gl/gl_fixture.h"
 #include "tools/common/asset_writers.h"
 #include "tools/common/picture_writer.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -20,8 +16,7 @@ std::vector<uint8_t> tga_file(uint16_t width, uint16_t height, uint8_t bpp, bool
 
 // Texture coordinates of the rows of "maps/Tex.TGA": 1 x 2, top row
 // half-transparent red, bottom row opaque green.
-constexpr float RED_T = 0.25f;
-constexpr float GREEN_T = 0.75f;
+constexpr float RED_T = 0.25f, GREEN_T = 0.75f;
 
 // Appends a 60-pixel square at (x, 100) as two triangles whose corners all
 // sample the texture at (0.5, t).
@@ -39,26 +34,6 @@ void add_square(Ms3dModelRecords& m, float x, float t)
         }
         m.triangles.push_back(tri);
     }
-}
-
-// Loads the model from a pack that also holds "maps/Tex.TGA", "empty.tga"
-// (0 x 0 pixels), "photo.JPG" (orange, 16 x 16) and "plain.tga" (24 bits,
-// uncompressed, 1 x 2: top row sky blue, bottom row black).
-void load(Model& model, const Ms3dModelRecords& records)
-{
-    static std::vector<uint8_t> s_pack; // the model points into its pack
-    std::vector<uint8_t> orange, jpeg;
-    for (int i = 0; i < 256; ++i)
-        orange.insert(orange.end(), {240, 140, 20});
-    ASSERT_TRUE(encode_jpeg(jpeg, orange.data(), 16, 16, 3, 95, false));
-    std::vector<uint8_t>& pack = s_pack;
-    ASSERT_TRUE(write_pack({{"scene.ms3d", write_ms3d(records)},
-                            {"maps/Tex.TGA", tga_file(1, 2, 32, true, {255, 0, 0, 128, 0, 255, 0, 255})},
-                            {"empty.tga", tga_file(0, 0, 24, false, {})},
-                            {"photo.JPG", jpeg},
-                            {"plain.tga", tga_file(1, 2, 24, false, {0, 128, 255, 0, 0, 0})}},
-                           &pack));
-    ASSERT_TRUE(model.Load(pack.data(), "scene.ms3d", static_cast<uint32_t>(pack.size())));
 }
 
 } // namespace
@@ -94,8 +69,18 @@ TEST_F(ModelDraw, GroupsDrawAsTheirMaterialsSayInIndexOrder)
         {0, "green first", {16, 17, 14, 15}, 1},
         {0, "24 bits", {20, 21}, 4},
     };
+    // The pack also holds "maps/Tex.TGA", "empty.tga" (0 x 0 pixels), "photo.JPG" (grey) and "plain.tga"
+    // (24 bits, uncompressed, 1 x 2: top row sky blue, bottom row black).
+    std::vector<uint8_t> grey(16 * 16, 150), jpeg, pack;
+    ASSERT_TRUE(encode_jpeg(jpeg, grey.data(), 16, 16, 1, 95, false));
+    ASSERT_TRUE(write_pack({{"scene.ms3d", write_ms3d(records)},
+                            {"maps/Tex.TGA", tga_file(1, 2, 32, true, {255, 0, 0, 128, 0, 255, 0, 255})},
+                            {"empty.tga", tga_file(0, 0, 24, false, {})},
+                            {"photo.JPG", jpeg},
+                            {"plain.tga", tga_file(1, 2, 24, false, {0, 128, 255, 0, 0, 0})}},
+                           &pack));
     Model model;
-    load(model, records);
+    ASSERT_TRUE(model.Load(pack.data(), "scene.ms3d", static_cast<uint32_t>(pack.size())));
     glClearColor(0, 0, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_TEXTURE_2D); // state that would hide or tint squares if left in force
@@ -105,7 +90,7 @@ TEST_F(ModelDraw, GroupsDrawAsTheirMaterialsSayInIndexOrder)
     model.Draw();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
     const Rgb expected[10] = {{128, 0, 127}, {0, 255, 0},    {128, 0, 127}, {255, 255, 255}, {255, 0, 0},
-                              {255, 255, 255}, {240, 140, 20}, {255, 0, 0},  {0, 0, 255},     {0, 128, 255}};
+                              {255, 255, 255}, {150, 150, 150}, {255, 0, 0},  {0, 0, 255},     {0, 128, 255}};
     for (int k = 0; k < 10; ++k)
         EXPECT_TRUE(pixel_is(k < 8 ? 50 + 100 * k : 930 - 100 * (k - 8), 130, expected[k], k == 6 ? 6 : 3)) << k;
     GLint source = 0;

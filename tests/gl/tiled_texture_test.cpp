@@ -1,10 +1,10 @@
 // Tiled textures through the real GL path: tile sizes, contents and
-// parameters as uploaded, the caller's pixel-store state, and a drawn
-// picture read back.
+// parameters as uploaded, the caller's pixel-store state, a drawn picture
+// read back, and colour and alpha pictures merged into one texture.
+#include "assets/image.h"
 #include "assets/tiled_texture.h"
 #include "tests/gl/gl_fixture.h"
-
-#include <vector>
+#include "tools/common/picture_writer.h"
 
 namespace {
 
@@ -37,16 +37,38 @@ bool tile_matches(GLuint name, int width, int height, const std::vector<uint8_t>
         p[5] != height)
         return false;
     std::vector<uint8_t> tile(static_cast<size_t>(width) * height * channels);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1); // RGB rows of any width, unpadded
     glGetTexImage(GL_TEXTURE_2D, 0, channels == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, tile.data());
-    glPopClientAttrib();
     for (int y = 0; y < height; ++y)
         if (!std::equal(&tile[static_cast<size_t>(y) * width * channels],
                         &tile[static_cast<size_t>(y + 1) * width * channels],
                         &picture[(static_cast<size_t>(y0 + y) * pictureWidth + x0) * channels]))
             return false;
     return true;
+}
+
+// A GIF in quarters: index 0 black, 1 white, 2 red, 3 blue.
+std::vector<uint8_t> gif_quarters(int transparentIndex, int side = 64)
+{
+    GifPicture picture;
+    picture.screenWidth = picture.width = picture.screenHeight = picture.height = side;
+    picture.palette = {0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 0, 255};
+    picture.transparentIndex = transparentIndex;
+    for (int i = 0; i < side * side; ++i)
+        picture.indices.push_back(static_cast<uint8_t>((i / side >= side / 2) * 2 + (i % side >= side / 2)));
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(encode_gif(out, picture));
+    return out;
+}
+
+// Texel (x, y) of a 64x64 texture's only tile.
+std::array<uint8_t, 4> texel(const TiledTexture* texture, int x, int y)
+{
+    std::vector<uint8_t> pixels(64 * 64 * 4);
+    glBindTexture(GL_TEXTURE_2D, texture->textures[0]);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    const uint8_t* p = &pixels[(static_cast<size_t>(y) * 64 + x) * 4];
+    return {p[0], p[1], p[2], p[3]};
 }
 
 } // namespace
@@ -56,8 +78,9 @@ using TiledTextureGl = GlTest;
 // Catches a wrong cut (800x600 makes twelve tiles, the last 32x8 at 768, 592),
 // a row read at the wrong stride (three bytes a pixel, width 801: rows not
 // 4-byte aligned), a tile with another filter than the load's or repeating at
-// its edges, and the caller's unpack settings not handed back.
-TEST_F(TiledTextureGl, TilesHoldExactlyTheirRegionsWithTheLoadFilterAtAnyStride)
+// its edges, the caller's unpack settings not handed back, and tiles drawn
+// misplaced, flipped or with gaps.
+TEST_F(TiledTextureGl, TilesHoldAndDrawExactlyTheirRegionsWithTheLoadFilterAtAnyStride)
 {
     const int xs[] = {0, 512, 768, 800}, ys[] = {0, 512, 576, 592}, sizes[] = {512, 256, 32, 1};
     const int heights[] = {512, 64, 16, 8};
@@ -86,23 +109,43 @@ TEST_F(TiledTextureGl, TilesHoldExactlyTheirRegionsWithTheLoadFilterAtAnyStride)
             EXPECT_TRUE(tile_matches(texture->textures[j * 4 + i], sizes[i], j ? 1 : 4, picture, 801, xs[i], j * 4, 3,
                                      GL_LINEAR))
                 << "tile " << i << "," << j;
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
 
-// Catches tiles drawn misplaced, flipped or with gaps: drawn with nearest
-// filtering at one unit per pixel, the picture appears pixel for pixel; an
-// empty picture has no tiles and draws nothing.
-TEST_F(TiledTextureGl, DrawnPicturesReadBackPixelExact)
-{
-    std::vector<uint8_t> picture = pattern(1024, 640, 4);
+    // Nearest filtering at one unit per pixel: pixel for pixel. An empty picture draws nothing.
+    picture = pattern(1024, 640, 4);
     for (size_t i = 3; i < picture.size(); i += 4)
         picture[i] = 255;
-    TiledTexture* full = CreateTiledTexture(picture.data(), 1024, 640, GL_RGBA, GL_NEAREST);
     TiledTexture* empty = CreateTiledTexture(nullptr, 0, 480, GL_RGBA, GL_LINEAR);
-    ASSERT_TRUE(full && empty);
+    texture = CreateTiledTexture(picture.data(), 1024, 640, GL_RGBA, GL_NEAREST);
+    ASSERT_TRUE(texture && empty);
     glEnable(GL_TEXTURE_2D);
-    DrawTiledTexture(full);
+    DrawTiledTexture(texture);
     DrawTiledTexture(empty);
     EXPECT_EQ(read_screen(), picture);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Catches colour without full alpha, transparent pixels not black, alpha taken
+// from another byte than green, and null not returned for a picture that fails
+// or pictures of different sizes.
+TEST_F(TiledTextureGl, LoadTextureMergesColourAndAlphaPictures)
+{
+    using Rgba = std::array<uint8_t, 4>;
+    const std::vector<uint8_t> gif = gif_quarters(3), opaque = gif_quarters(-1), small = gif_quarters(-1, 32);
+    const auto size = [](const std::vector<uint8_t>& v) { return static_cast<uint32_t>(v.size()); };
+    const TiledTexture* colour = LoadTexture(gif.data(), size(gif), nullptr, 0, GL_NEAREST);
+    const TiledTexture* alpha = LoadTexture(nullptr, 0, gif.data(), size(gif), GL_NEAREST);
+    ASSERT_TRUE(colour && alpha);
+    EXPECT_EQ(texel(colour, 40, 0), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(texel(colour, 0, 40), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(texel(colour, 40, 40), (Rgba{0, 0, 0, 255})) << "transparent pixels are black and opaque";
+    EXPECT_EQ(texel(alpha, 40, 0), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(texel(alpha, 0, 40), (Rgba{255, 255, 255, 0})) << "alpha is the green byte: red gives 0";
+    EXPECT_EQ(texel(alpha, 40, 40), (Rgba{255, 255, 255, 0})) << "transparent pixels are fully transparent";
+
+    const uint8_t junk[] = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'};
+    EXPECT_EQ(LoadTexture(nullptr, 0, nullptr, 0, GL_LINEAR), nullptr);
+    EXPECT_EQ(LoadTexture(opaque.data(), size(opaque), junk, sizeof junk, GL_LINEAR), nullptr);
+    EXPECT_EQ(LoadTexture(junk, sizeof junk, opaque.data(), size(opaque), GL_LINEAR), nullptr);
+    EXPECT_EQ(LoadTexture(opaque.data(), size(opaque), small.data(), size(small), GL_LINEAR), nullptr);
+    EXPECT_NE(LoadTexture(opaque.data(), size(opaque), gif.data(), size(gif), GL_LINEAR), nullptr);
 }
