@@ -17,20 +17,14 @@
 
 namespace {
 
-// One scene with a transition of `length` ms, then the terminator; the
-// transition hooks read the length through GetCurrentScene.
-SceneRecord s_scenes[2];
+// One scene with a transition of `length` ms: the transition hooks read the
+// length through GetCurrentScene.
+SceneRecord s_scene;
 
 void use_transition_length(int32_t length)
 {
-    s_scenes[0] = SceneRecord{};
-    s_scenes[0].length = 5000;
-    s_scenes[0].routineCount = 1;
-    s_scenes[0].hasTransition = 1;
-    s_scenes[0].transitionLength = length;
-    s_scenes[1] = SceneRecord{};
-    s_scenes[1].start = 5000;
-    g_timeline = s_scenes;
+    s_scene.transitionLength = length;
+    g_timeline = &s_scene;
     g_current_scene = 0;
 }
 
