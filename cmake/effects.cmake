@@ -32,7 +32,6 @@ add_executable(vigil_effects_tests
   tests/effects/basic_test.cpp
   tests/effects/figures_test.cpp
   tests/effects/scenes_test.cpp
-  tests/effects/registration_test.cpp
   platform/time_posix.cpp
 )
 target_link_libraries(vigil_effects_tests PRIVATE vigil_runtime vigil_music vigil_platform_headless

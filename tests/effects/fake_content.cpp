@@ -17,12 +17,9 @@ struct Entry {
     EmbeddedFile file;
 };
 
-// A deque keeps every entry where it is while more are added.
-std::deque<Entry>& entries()
-{
-    static std::deque<Entry> s_entries;
-    return s_entries;
-}
+// A deque keeps every entry where it is while more are added; the newest of a
+// name wins.
+std::deque<Entry> s_entries;
 
 std::vector<uint8_t> jpeg(int width, int height, int components, const std::function<std::array<int, 3>(int, int)>& colour)
 {
@@ -56,18 +53,13 @@ std::vector<uint8_t> gif(int width, int height, std::vector<uint8_t> palette, co
 
 void fake_content_add(const std::string& name, std::vector<uint8_t> bytes)
 {
-    for (Entry& entry : entries())
-        if (entry.name == name)
-            entry.name.clear(); // the newer file wins
-    Entry& entry = entries().emplace_back();
-    entry.name = name;
-    entry.bytes = std::move(bytes);
+    Entry& entry = s_entries.emplace_back(Entry{name, std::move(bytes), {}});
     entry.file = EmbeddedFile{entry.name.c_str(), entry.bytes.data(), static_cast<uint32_t>(entry.bytes.size())};
 }
 
 const EmbeddedFile* content_file(const char* name)
 {
-    for (auto it = entries().rbegin(); it != entries().rend(); ++it)
+    for (auto it = s_entries.rbegin(); it != s_entries.rend(); ++it)
         if (it->name == name)
             return &it->file;
     return nullptr;

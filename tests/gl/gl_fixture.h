@@ -24,9 +24,8 @@ protected:
 
     // The whole screen, RGBA, top row first.
     std::vector<uint8_t> read_screen();
-    // One pixel of the screen (x right, y down from the top left).
-    std::array<uint8_t, 4> pixel(int x, int y);
-    // Success when the pixel's red, green and blue are each within `tolerance`.
+    // Success when the red, green and blue of the pixel at (x, y), y down from
+    // the top, are each within `tolerance`.
     ::testing::AssertionResult pixel_is(int x, int y, Rgb expected, int tolerance = 3);
 };
 

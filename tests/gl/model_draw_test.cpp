@@ -1,15 +1,11 @@
-// TGA textures and model drawing through the real GL path: uploads come out
-// top row first in the file's colours; groups draw white, textured and
-// blended as their material says, in index order, with the caller's state
-// restored afterwards.
+// Model drawing through the real GL path: groups draw white, textured and
+// blended as their material says, in index order, from the pack's textures.
 #include "assets/model.h"
-#include "assets/tga.h"
 #include "tests/gl/gl_fixture.h"
 #include "tools/common/asset_writers.h"
 #include "tools/common/picture_writer.h"
 
 #include <algorithm>
-#include <vector>
 
 namespace {
 
@@ -20,8 +16,7 @@ std::vector<uint8_t> tga_file(uint16_t width, uint16_t height, uint8_t bpp, bool
 
 // Texture coordinates of the rows of "maps/Tex.TGA": 1 x 2, top row
 // half-transparent red, bottom row opaque green.
-constexpr float RED_T = 0.25f;
-constexpr float GREEN_T = 0.75f;
+constexpr float RED_T = 0.25f, GREEN_T = 0.75f;
 
 // Appends a 60-pixel square at (x, 100) as two triangles whose corners all
 // sample the texture at (0.5, t).
@@ -41,64 +36,16 @@ void add_square(Ms3dModelRecords& m, float x, float t)
     }
 }
 
-Ms3dMaterialRecord material(float transparency, const char* texture)
-{
-    Ms3dMaterialRecord m;
-    m.transparency = transparency;
-    m.texture = texture;
-    return m;
-}
-
-// Loads the model from a pack that also holds "maps/Tex.TGA", "empty.tga"
-// (0 x 0 pixels) and "photo.JPG" (orange, 16 x 16).
-void load(Model& model, const Ms3dModelRecords& records)
-{
-    static std::vector<std::vector<uint8_t>> s_packs; // the model points into its pack
-    std::vector<uint8_t> orange, jpeg;
-    for (int i = 0; i < 256; ++i)
-        orange.insert(orange.end(), {240, 140, 20});
-    ASSERT_TRUE(encode_jpeg(jpeg, orange.data(), 16, 16, 3, 95, false));
-    std::vector<uint8_t>& pack = s_packs.emplace_back();
-    ASSERT_TRUE(write_pack({{"scene.ms3d", write_ms3d(records)},
-                            {"maps/Tex.TGA", tga_file(1, 2, 32, true, {255, 0, 0, 128, 0, 255, 0, 255})},
-                            {"empty.tga", tga_file(0, 0, 24, false, {})},
-                            {"photo.JPG", jpeg}},
-                           &pack));
-    ASSERT_TRUE(model.Load(pack.data(), "scene.ms3d", static_cast<uint32_t>(pack.size())));
-}
-
 } // namespace
 
 using ModelDraw = GlTest;
 
-// Catches rows uploaded bottom first, swapped colour bytes, and alpha lost
-// from 32-bit (run-length encoded) files. The files hold 2 x 2 pictures.
-TEST_F(ModelDraw, TgaTexturesUploadTopRowFirstInTheFilesColours)
-{
-    const std::vector<uint8_t> files[] = {
-        tga_file(2, 2, 24, false, {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255}),
-        tga_file(2, 2, 32, true, {255, 0, 0, 255, 0, 255, 0, 0, 0, 0, 255, 255, 255, 255, 0, 128})};
-    glEnable(GL_TEXTURE_2D);
-    glEnable(GL_BLEND);
-    glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
-    for (int i = 0; i < 2; ++i) {
-        TiledTexture* texture = LoadTGATexture(files[i].data(), GL_NEAREST, static_cast<uint32_t>(files[i].size()));
-        ASSERT_NE(texture, nullptr);
-        glLoadIdentity();
-        glTranslatef(100.0f + 200.0f * i, 100, 0);
-        glScalef(50, 50, 1);
-        DrawTiledTexture(texture);
-    }
-    const Rgb expected[8] = {{255, 0, 0}, {0, 255, 0}, {0, 0, 255}, {255, 255, 255},
-                             {255, 0, 0}, {0, 0, 0},   {0, 0, 255}, {128, 128, 0}}; // alpha 0, then 128
-    for (int k = 0; k < 8; ++k)
-        EXPECT_TRUE(pixel_is(125 + k / 4 * 200 + k % 2 * 50, 125 + k % 4 / 2 * 50, expected[k])) << k;
-}
-
 // Catches materials not applied (texture, blending, transparency 0 inheriting
 // the previous group's blending), groups drawn out of their index order or
 // triangles outside any group drawn, JPEG textures not found whatever the
-// case of ".jpg", and the caller's state not restored.
+// case of ".jpg", TGA textures uploaded bottom row first, with swapped colour
+// bytes or without the alpha of 32-bit run-length files, and the caller's
+// state not restored.
 TEST_F(ModelDraw, GroupsDrawAsTheirMaterialsSayInIndexOrder)
 {
     Ms3dModelRecords records;
@@ -106,8 +53,12 @@ TEST_F(ModelDraw, GroupsDrawAsTheirMaterialsSayInIndexOrder)
     for (int k = 0; k < 9; ++k)
         add_square(records, 20.0f + 100 * std::min(k, 7), ts[k]); // squares 7 and 8 in the same place
     add_square(records, 900, RED_T);                                // in no group
-    records.materials = {material(0.5f, "..\\..\\3d\\tex.tga"), material(0, "tex.tga"), material(0, "EMPTY.TGA"),
-                         material(0, "textures\\Photo.Jpg")};
+    add_square(records, 800, RED_T);
+    for (const char* texture : {"..\\..\\3d\\tex.tga", "tex.tga", "EMPTY.TGA", "textures\\Photo.Jpg", "plain.tga"}) {
+        Ms3dMaterialRecord& material = records.materials.emplace_back();
+        material.transparency = records.materials.size() == 1 ? 0.5f : 0; // only the first blends by itself
+        material.texture = texture;
+    }
     records.groups = {
         {0, "blended", {0, 1, 2, 3}, 0}, // red half over blue, opaque green
         {0, "inherits", {4, 5}, 1},      // transparency 0 after a blended group: still blended
@@ -116,9 +67,20 @@ TEST_F(ModelDraw, GroupsDrawAsTheirMaterialsSayInIndexOrder)
         {0, "no tiles", {10, 11}, 2},    // a 0 x 0 texture: drawn untextured
         {0, "photo", {12, 13}, 3},
         {0, "green first", {16, 17, 14, 15}, 1},
+        {0, "24 bits", {20, 21}, 4},
     };
+    // The pack also holds "maps/Tex.TGA", "empty.tga" (0 x 0 pixels), "photo.JPG" (grey) and "plain.tga"
+    // (24 bits, uncompressed, 1 x 2: top row sky blue, bottom row black).
+    std::vector<uint8_t> grey(16 * 16, 150), jpeg, pack;
+    ASSERT_TRUE(encode_jpeg(jpeg, grey.data(), 16, 16, 1, 95, false));
+    ASSERT_TRUE(write_pack({{"scene.ms3d", write_ms3d(records)},
+                            {"maps/Tex.TGA", tga_file(1, 2, 32, true, {255, 0, 0, 128, 0, 255, 0, 255})},
+                            {"empty.tga", tga_file(0, 0, 24, false, {})},
+                            {"photo.JPG", jpeg},
+                            {"plain.tga", tga_file(1, 2, 24, false, {0, 128, 255, 0, 0, 0})}},
+                           &pack));
     Model model;
-    load(model, records);
+    ASSERT_TRUE(model.Load(pack.data(), "scene.ms3d", static_cast<uint32_t>(pack.size())));
     glClearColor(0, 0, 1, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     glEnable(GL_TEXTURE_2D); // state that would hide or tint squares if left in force
@@ -127,10 +89,10 @@ TEST_F(ModelDraw, GroupsDrawAsTheirMaterialsSayInIndexOrder)
     glColor4f(1, 0, 1, 1);
     model.Draw();
     EXPECT_EQ(glGetError(), GLenum(GL_NO_ERROR));
-    const Rgb expected[9] = {{128, 0, 127}, {0, 255, 0}, {128, 0, 127}, {255, 255, 255}, {255, 0, 0},
-                             {255, 255, 255}, {240, 140, 20}, {255, 0, 0}, {0, 0, 255}};
-    for (int k = 0; k < 9; ++k)
-        EXPECT_TRUE(pixel_is(k < 8 ? 50 + 100 * k : 930, 130, expected[k], k == 6 ? 6 : 3)) << "square " << k;
+    const Rgb expected[10] = {{128, 0, 127}, {0, 255, 0},    {128, 0, 127}, {255, 255, 255}, {255, 0, 0},
+                              {255, 255, 255}, {150, 150, 150}, {255, 0, 0},  {0, 0, 255},     {0, 128, 255}};
+    for (int k = 0; k < 10; ++k)
+        EXPECT_TRUE(pixel_is(k < 8 ? 50 + 100 * k : 930 - 100 * (k - 8), 130, expected[k], k == 6 ? 6 : 3)) << k;
     GLint source = 0;
     GLfloat colour[4];
     glGetIntegerv(GL_BLEND_SRC, &source);

@@ -1,10 +1,10 @@
 // Tiled textures through the real GL path: tile sizes, contents and
-// parameters as uploaded, the caller's pixel-store state, and a drawn
-// picture read back.
+// parameters as uploaded, the caller's pixel-store state, a drawn picture
+// read back, and colour and alpha pictures merged into one texture.
+#include "assets/image.h"
 #include "assets/tiled_texture.h"
 #include "tests/gl/gl_fixture.h"
-
-#include <vector>
+#include "tools/common/picture_writer.h"
 
 namespace {
 
@@ -20,27 +20,55 @@ std::vector<uint8_t> pattern(int width, int height, int channels)
     return pixels;
 }
 
-// True when level 0 of texture `name` is `width` x `height` and equals the
-// picture's region starting at (x0, y0).
+// True when level 0 of texture `name` is `width` x `height`, equals the
+// picture's region starting at (x0, y0), filters with `filter` and clamps to
+// its edges (a repeating tile edge samples the opposite edge: a seam).
 bool tile_matches(GLuint name, int width, int height, const std::vector<uint8_t>& picture, int pictureWidth, int x0,
-                  int y0, GLenum format, int channels)
+                  int y0, int channels, GLint filter)
 {
-    GLint w = 0, h = 0;
+    GLint p[6] = {};
+    const GLenum names[4] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T};
     glBindTexture(GL_TEXTURE_2D, name);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &w);
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &h);
-    if (w != width || h != height)
+    for (int k = 0; k < 4; ++k)
+        glGetTexParameteriv(GL_TEXTURE_2D, names[k], &p[k]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &p[4]);
+    glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &p[5]);
+    if (p[0] != filter || p[1] != filter || p[2] != GL_CLAMP_TO_EDGE || p[3] != GL_CLAMP_TO_EDGE || p[4] != width ||
+        p[5] != height)
         return false;
-    std::vector<uint8_t> tile(static_cast<size_t>(w) * h * channels);
-    glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glGetTexImage(GL_TEXTURE_2D, 0, format, GL_UNSIGNED_BYTE, tile.data());
-    glPopClientAttrib();
-    for (int y = 0; y < h; ++y)
-        if (!std::equal(&tile[static_cast<size_t>(y) * w * channels], &tile[static_cast<size_t>(y + 1) * w * channels],
+    std::vector<uint8_t> tile(static_cast<size_t>(width) * height * channels);
+    glPixelStorei(GL_PACK_ALIGNMENT, 1); // RGB rows of any width, unpadded
+    glGetTexImage(GL_TEXTURE_2D, 0, channels == 4 ? GL_RGBA : GL_RGB, GL_UNSIGNED_BYTE, tile.data());
+    for (int y = 0; y < height; ++y)
+        if (!std::equal(&tile[static_cast<size_t>(y) * width * channels],
+                        &tile[static_cast<size_t>(y + 1) * width * channels],
                         &picture[(static_cast<size_t>(y0 + y) * pictureWidth + x0) * channels]))
             return false;
     return true;
+}
+
+// A GIF in quarters: index 0 black, 1 white, 2 red, 3 blue.
+std::vector<uint8_t> gif_quarters(int transparentIndex, int side = 64)
+{
+    GifPicture picture;
+    picture.screenWidth = picture.width = picture.screenHeight = picture.height = side;
+    picture.palette = {0, 0, 0, 255, 255, 255, 255, 0, 0, 0, 0, 255};
+    picture.transparentIndex = transparentIndex;
+    for (int i = 0; i < side * side; ++i)
+        picture.indices.push_back(static_cast<uint8_t>((i / side >= side / 2) * 2 + (i % side >= side / 2)));
+    std::vector<uint8_t> out;
+    EXPECT_TRUE(encode_gif(out, picture));
+    return out;
+}
+
+// Texel (x, y) of a 64x64 texture's only tile.
+std::array<uint8_t, 4> texel(const TiledTexture* texture, int x, int y)
+{
+    std::vector<uint8_t> pixels(64 * 64 * 4);
+    glBindTexture(GL_TEXTURE_2D, texture->textures[0]);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, pixels.data());
+    const uint8_t* p = &pixels[(static_cast<size_t>(y) * 64 + x) * 4];
+    return {p[0], p[1], p[2], p[3]};
 }
 
 } // namespace
@@ -49,8 +77,10 @@ using TiledTextureGl = GlTest;
 
 // Catches a wrong cut (800x600 makes twelve tiles, the last 32x8 at 768, 592),
 // a row read at the wrong stride (three bytes a pixel, width 801: rows not
-// 4-byte aligned), and the caller's unpack settings not handed back.
-TEST_F(TiledTextureGl, TilesHoldExactlyTheirRegionsAtAnyStride)
+// 4-byte aligned), a tile with another filter than the load's or repeating at
+// its edges, the caller's unpack settings not handed back, and tiles drawn
+// misplaced, flipped or with gaps.
+TEST_F(TiledTextureGl, TilesHoldAndDrawExactlyTheirRegionsWithTheLoadFilterAtAnyStride)
 {
     const int xs[] = {0, 512, 768, 800}, ys[] = {0, 512, 576, 592}, sizes[] = {512, 256, 32, 1};
     const int heights[] = {512, 64, 16, 8};
@@ -59,8 +89,8 @@ TEST_F(TiledTextureGl, TilesHoldExactlyTheirRegionsAtAnyStride)
     ASSERT_NE(texture, nullptr);
     for (int j = 0; j < 4; ++j)
         for (int i = 0; i < 3; ++i)
-            EXPECT_TRUE(tile_matches(texture->textures[j * 3 + i], sizes[i], heights[j], picture, 800, xs[i], ys[j],
-                                     GL_RGBA, 4))
+            EXPECT_TRUE(tile_matches(texture->textures[j * 3 + i], sizes[i], heights[j], picture, 800, xs[i], ys[j], 4,
+                                     GL_NEAREST))
                 << "tile " << i << "," << j;
 
     picture = pattern(801, 5, 3);
@@ -72,52 +102,50 @@ TEST_F(TiledTextureGl, TilesHoldExactlyTheirRegionsAtAnyStride)
     glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-    EXPECT_EQ(alignment, 8);
-    EXPECT_EQ(rowLength, 17);
+    EXPECT_TRUE(alignment == 8 && rowLength == 17) << alignment << " " << rowLength;
     ASSERT_NE(texture, nullptr);
     for (int j = 0; j < 2; ++j)
         for (int i = 0; i < 4; ++i)
-            EXPECT_TRUE(tile_matches(texture->textures[j * 4 + i], sizes[i], j ? 1 : 4, picture, 801, xs[i], j * 4,
-                                     GL_RGB, 3))
+            EXPECT_TRUE(tile_matches(texture->textures[j * 4 + i], sizes[i], j ? 1 : 4, picture, 801, xs[i], j * 4, 3,
+                                     GL_LINEAR))
                 << "tile " << i << "," << j;
-    EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
-}
 
-// Catches a tile that gets another filter than the picture was loaded with,
-// or that repeats at its edges (a tile edge would then sample the opposite
-// edge's texels and show a seam where tiles meet).
-TEST_F(TiledTextureGl, EveryTileHasTheLoadFilterAndClampsToItsEdges)
-{
-    std::vector<uint8_t> picture = pattern(800, 600, 4);
-    for (GLint filter : {GL_NEAREST, GL_LINEAR}) {
-        TiledTexture* texture = CreateTiledTexture(picture.data(), 800, 600, GL_RGBA, filter);
-        ASSERT_NE(texture, nullptr);
-        for (int k = 0; k < 12; ++k) {
-            glBindTexture(GL_TEXTURE_2D, texture->textures[k]);
-            GLint values[4] = {};
-            const GLenum names[4] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S, GL_TEXTURE_WRAP_T};
-            for (int p = 0; p < 4; ++p)
-                glGetTexParameteriv(GL_TEXTURE_2D, names[p], &values[p]);
-            EXPECT_TRUE(values[0] == filter && values[1] == filter) << "tile " << k << " filter " << filter;
-            EXPECT_TRUE(values[2] == GL_CLAMP_TO_EDGE && values[3] == GL_CLAMP_TO_EDGE) << "tile " << k;
-        }
-    }
-}
-
-// Catches tiles drawn misplaced, flipped or with gaps: drawn with nearest
-// filtering at one unit per pixel, the picture appears pixel for pixel; an
-// empty picture has no tiles and draws nothing.
-TEST_F(TiledTextureGl, DrawnPicturesReadBackPixelExact)
-{
-    std::vector<uint8_t> picture = pattern(1024, 640, 4);
+    // Nearest filtering at one unit per pixel: pixel for pixel. An empty picture draws nothing.
+    picture = pattern(1024, 640, 4);
     for (size_t i = 3; i < picture.size(); i += 4)
         picture[i] = 255;
-    TiledTexture* full = CreateTiledTexture(picture.data(), 1024, 640, GL_RGBA, GL_NEAREST);
     TiledTexture* empty = CreateTiledTexture(nullptr, 0, 480, GL_RGBA, GL_LINEAR);
-    ASSERT_TRUE(full && empty);
+    texture = CreateTiledTexture(picture.data(), 1024, 640, GL_RGBA, GL_NEAREST);
+    ASSERT_TRUE(texture && empty);
     glEnable(GL_TEXTURE_2D);
-    DrawTiledTexture(full);
+    DrawTiledTexture(texture);
     DrawTiledTexture(empty);
     EXPECT_EQ(read_screen(), picture);
     EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+}
+
+// Catches colour without full alpha, transparent pixels not black, alpha taken
+// from another byte than green, and null not returned for a picture that fails
+// or pictures of different sizes.
+TEST_F(TiledTextureGl, LoadTextureMergesColourAndAlphaPictures)
+{
+    using Rgba = std::array<uint8_t, 4>;
+    const std::vector<uint8_t> gif = gif_quarters(3), opaque = gif_quarters(-1), small = gif_quarters(-1, 32);
+    const auto size = [](const std::vector<uint8_t>& v) { return static_cast<uint32_t>(v.size()); };
+    const TiledTexture* colour = LoadTexture(gif.data(), size(gif), nullptr, 0, GL_NEAREST);
+    const TiledTexture* alpha = LoadTexture(nullptr, 0, gif.data(), size(gif), GL_NEAREST);
+    ASSERT_TRUE(colour && alpha);
+    EXPECT_EQ(texel(colour, 40, 0), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(texel(colour, 0, 40), (Rgba{255, 0, 0, 255}));
+    EXPECT_EQ(texel(colour, 40, 40), (Rgba{0, 0, 0, 255})) << "transparent pixels are black and opaque";
+    EXPECT_EQ(texel(alpha, 40, 0), (Rgba{255, 255, 255, 255}));
+    EXPECT_EQ(texel(alpha, 0, 40), (Rgba{255, 255, 255, 0})) << "alpha is the green byte: red gives 0";
+    EXPECT_EQ(texel(alpha, 40, 40), (Rgba{255, 255, 255, 0})) << "transparent pixels are fully transparent";
+
+    const uint8_t junk[] = {'n', 'o', 't', ' ', 'a', ' ', 'p', 'i', 'c'};
+    EXPECT_EQ(LoadTexture(nullptr, 0, nullptr, 0, GL_LINEAR), nullptr);
+    EXPECT_EQ(LoadTexture(opaque.data(), size(opaque), junk, sizeof junk, GL_LINEAR), nullptr);
+    EXPECT_EQ(LoadTexture(junk, sizeof junk, opaque.data(), size(opaque), GL_LINEAR), nullptr);
+    EXPECT_EQ(LoadTexture(opaque.data(), size(opaque), small.data(), size(small), GL_LINEAR), nullptr);
+    EXPECT_NE(LoadTexture(opaque.data(), size(opaque), gif.data(), size(gif), GL_LINEAR), nullptr);
 }
