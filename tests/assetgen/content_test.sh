@@ -18,6 +18,7 @@ for path in assets/data/*; do
     { echo "content_test: $path is not made by vigil-assetgen" >&2; status=1; }
 done
 printf 'not a picture' >"$made/broken.jpg"
-"$gen" --out "$made" --contact-sheet "$made/sheet.png" >/dev/null && [ "$(head -c 4 "$made/sheet.png" | tail -c 3)" = PNG ] ||
+"$gen" --out "$made" --contact-sheet "$made/sheet.png" >/dev/null &&
+  [ "$(head -c 4 "$made/sheet.png" | tail -c 3)" = PNG ] ||
   { echo "content_test: no contact sheet of the generated files" >&2; status=1; }
 exit $status

@@ -1,8 +1,6 @@
-// The shipped pictures and model under assets/data/ as the demo's decoders
-// read them (the model on the headless GL platform, which uploads its
-// texture): sizes and kinds, the alpha ranges the effects rely on, the
-// model's counts. That the files are what the generator makes is the
-// assetgen_regeneration test's job.
+// The shipped pictures and model as the demo's decoders read them (the model
+// on the headless GL platform, which uploads its texture): sizes and kinds,
+// the alpha ranges the effects rely on, the model's counts.
 #include "assets/content_names.h"
 #include "assets/image.h"
 #include "assets/model.h"
@@ -192,9 +190,8 @@ TEST(ShippedPictures, TransitionMapsSpreadEvenlyOverTheirRange)
     std::array<size_t, 10> tenths{};
     for (uint8_t v : map.px)
         ++tenths[std::min(v * 10 / 255, 9)];
-    EXPECT_LE(*std::min_element(map.px.begin(), map.px.end()), 4);
-    EXPECT_GE(*std::max_element(map.px.begin(), map.px.end()), 235);
-    EXPECT_LT(*std::max_element(map.px.begin(), map.px.end()), 255);
+    const auto [darkest, lightest] = std::minmax_element(map.px.begin(), map.px.end());
+    EXPECT_TRUE(*darkest <= 4 && *lightest >= 235 && *lightest < 255) << int(*darkest) << ".." << int(*lightest);
     for (size_t share : tenths)
         EXPECT_TRUE(share > map.px.size() * 6 / 100 && share < map.px.size() * 14 / 100) << share;
 
@@ -219,11 +216,10 @@ TEST(ShippedPictures, TransitionMapsSpreadEvenlyOverTheirRange)
         EXPECT_TRUE(histogram[size_t(level)] > 0 && histogram[size_t(level)] < 512 * 512 / 100) << "level " << level;
 }
 
-// The model scene draws every group with the one material, turning the model
-// about its centre: counts and groups are what it was laid out for. The
-// texture is found in the pack by the name the model gives; it is run-length
-// encoded and its cells are transparent along their edges, so linear
-// filtering at a quad's edge never pulls in the neighbouring cell.
+// The model scene draws every group with the one material: counts and groups
+// are what it was laid out for. The texture, found in the pack by the name the
+// model gives, is run-length encoded with cells transparent along their edges,
+// so linear filtering at a quad's edge never pulls in the neighbouring cell.
 class MessModel : public GlTest {};
 
 TEST_F(MessModel, LoadsWithTheStatedCountsGroupsMaterialAndTexture)
@@ -237,8 +233,7 @@ TEST_F(MessModel, LoadsWithTheStatedCountsGroupsMaterialAndTexture)
     EXPECT_EQ(model.triangleCount, 532u);
     ASSERT_EQ(model.groupCount, 44);
     ASSERT_EQ(model.materialCount, 1);
-    // Packed members are copied out: gtest binds references, which a packed
-    // member may not be aligned for.
+    // Packed members copied out (gtest would bind unaligned references).
     const float transparency = model.materials[0].transparency;
     const TiledTexture* texture = model.materials[0].textureHandle;
     EXPECT_FLOAT_EQ(transparency, 0.65f);
@@ -261,11 +256,11 @@ TEST_F(MessModel, LoadsWithTheStatedCountsGroupsMaterialAndTexture)
     EXPECT_EQ(std::count(listed.begin(), listed.end(), 1), 532);
 
     const ResourcePack* opened = ResourcePack_Open(pack.data(), uint32_t(pack.size()));
-    ASSERT_NE(opened, nullptr);
-    const uint8_t* tga = ResourcePack_GetData(opened, "..\\..\\..\\3d\\particles.tga");
+    const char* textureName = "..\\..\\..\\3d\\particles.tga";
+    const uint8_t* tga = opened ? ResourcePack_GetData(opened, textureName) : nullptr;
     ASSERT_NE(tga, nullptr);
     EXPECT_EQ(tga[2], 10) << "run-length encoded";
-    const Picture particles = decode(Bytes(tga, tga + ResourcePack_GetSize(opened, "..\\..\\..\\3d\\particles.tga")), 0);
+    const Picture particles = decode(Bytes(tga, tga + ResourcePack_GetSize(opened, textureName)), 0);
     ASSERT_TRUE(particles.width == 256 && particles.height == 256 && particles.channels == 4);
     int edgeAlpha = 0, peakAlpha = 0;
     for (int y = 0; y < 256; ++y)
