@@ -51,8 +51,8 @@ target_link_libraries(vigil-assetgen PRIVATE vigil_interface_paint vigil_assets)
 # The shipped content's tests: the committed pictures, model and soundtrack
 # read back through the demo's decoders (the model loaded on the headless GL
 # platform), the shipped and example scripts built by the real script
-# builder, and the contact sheet. This file is included before the main list
-# sets up testing; these calls are idempotent.
+# builder. This file is included before the main list sets up testing; these
+# calls are idempotent.
 enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
@@ -62,12 +62,11 @@ add_executable(vigil_assetgen_tests
   tests/assetgen/soundtrack_test.cpp
   tests/gl/gl_fixture.cpp
   tests/test_support.cpp
-  tools/assetgen/contact_sheet.cpp
   platform/time_posix.cpp
 )
 target_compile_definitions(vigil_assetgen_tests PRIVATE VIGIL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(vigil_assetgen_tests PRIVATE vigil_arena_new vigil_assets vigil_platform_headless vigil_music
-                      vigil_contact_grid vigil_picture_writer vigil_base GTest::gtest_main)
+                      vigil_base GTest::gtest_main)
 gtest_discover_tests(vigil_assetgen_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 
 # Regeneration: the committed assets/data/ is what the generator makes. Not in

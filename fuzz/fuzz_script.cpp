@@ -10,28 +10,30 @@
 #include "script/timeline.h"
 
 #include <cstdio>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
 
 namespace {
 
 void stand_in() {}
 
-// The names the seed scripts (data/ and examples/) give routines and hooks.
-FuncTableEntry s_entries[] = {
-    {"archstairs", stand_in}, {"archstairs_background", stand_in}, {"archstairs_init", stand_in},
-    {"background_window", stand_in}, {"background_window_init", stand_in}, {"bb", stand_in},
-    {"bb_background", stand_in}, {"bb_init", stand_in}, {"black", stand_in}, {"city", stand_in},
-    {"city_background", stand_in}, {"city_init", stand_in}, {"fedsquare", stand_in}, {"fedsquare_init", stand_in},
-    {"ghost_init", stand_in}, {"ghost_test", stand_in}, {"lamps", stand_in}, {"lamps_background", stand_in},
-    {"lamps_fade", stand_in}, {"lamps_init", stand_in}, {"lamps_transition_pre", stand_in},
-    {"lamps_transition_pre_init", stand_in}, {"music_init", stand_in}, {"overlay_face", stand_in},
-    {"overlay_face_init", stand_in}, {"overlay_logo", stand_in}, {"overlay_logo_init", stand_in},
-    {"sample_transition_post", stand_in}, {"sample_transition_post_init", stand_in},
-    {"sample_transition_pre", stand_in}, {"sample_transition_pre_init", stand_in}, {"test", stand_in},
-    {"test2", stand_in}, {"test_init", stand_in}, {"tree", stand_in}, {"tree_init", stand_in}, {"white", stand_in},
-    {"wipe_in", stand_in}, {"wipe_in_and_out", stand_in}, {"wipe_out", stand_in},
-};
-
+// The names the seed scripts (data/ and examples/) give routines and hooks,
+// registered at start-up.
 const bool s_registered = [] {
+    static std::vector<std::string> s_names;
+    static std::vector<FuncTableEntry> s_entries;
+    std::istringstream in(
+        "archstairs archstairs_background archstairs_init background_window background_window_init bb "
+        "bb_background bb_init black city city_background city_init fedsquare fedsquare_init ghost_init ghost_test "
+        "lamps lamps_background lamps_fade lamps_init lamps_transition_pre lamps_transition_pre_init music_init "
+        "overlay_face overlay_face_init overlay_logo overlay_logo_init sample_transition_post "
+        "sample_transition_post_init sample_transition_pre sample_transition_pre_init test test2 test_init tree "
+        "tree_init white wipe_in wipe_in_and_out wipe_out");
+    s_names.assign(std::istream_iterator<std::string>(in), {});
+    for (const std::string& name : s_names)
+        s_entries.push_back({name.c_str(), stand_in});
     for (FuncTableEntry& entry : s_entries)
         FuncTable_AddFunc(&entry);
     return true;

@@ -9,9 +9,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (size > UINT32_MAX - 1)
         return 0;
     FuzzArenaScope arena;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t bpp = 0;
+    int32_t width = 0, height = 0, bpp = 0;
     uint8_t* pixels = LoadTGA(data, &width, &height, &bpp, static_cast<uint32_t>(size));
     if (!pixels)
         return 0;

@@ -48,18 +48,11 @@ Bytes jpeg(int width, int components, int quality, bool progressive)
 // A 6 x 4 image at (1, 1) on an 8 x 6 screen, four colours.
 Bytes gif(int transparentIndex, bool interlacedLocal, bool gif89)
 {
-    GifPicture gif;
-    gif.screenWidth = 8;
-    gif.screenHeight = 6;
-    gif.left = gif.top = 1;
-    gif.width = 6;
-    gif.height = 4;
+    GifPicture gif{.screenWidth = 8, .screenHeight = 6, .left = 1, .top = 1, .width = 6, .height = 4, .indices = {},
+                   .palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255}, .transparentIndex = transparentIndex,
+                   .interlaced = interlacedLocal, .localPalette = interlacedLocal, .gif89 = gif89};
     for (int i = 0; i < gif.width * gif.height; ++i)
         gif.indices.push_back(static_cast<uint8_t>(i % 4));
-    gif.palette = {0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0, 255};
-    gif.transparentIndex = transparentIndex;
-    gif.interlaced = gif.localPalette = interlacedLocal;
-    gif.gif89 = gif89;
     Bytes out;
     return encode_gif(out, gif) ? out : Bytes{};
 }
@@ -78,20 +71,10 @@ Bytes tga(bool rle, uint8_t bpp, const std::string& imageId)
 Ms3dModelRecords small_model()
 {
     Ms3dModelRecords model;
-    model.vertices.resize(4);
-    for (int i = 0; i < 4; ++i) {
-        model.vertices[i].position[0] = static_cast<float>(i & 1);
-        model.vertices[i].position[1] = static_cast<float>(i >> 1);
-    }
-    model.triangles.resize(2);
-    model.triangles[0].vertexIndices[1] = model.triangles[1].vertexIndices[0] = 1;
-    model.triangles[0].vertexIndices[2] = model.triangles[1].vertexIndices[2] = 2;
-    model.triangles[1].vertexIndices[1] = 3;
+    model.vertices = {{.position = {0, 0, 0}}, {.position = {1, 0, 0}}, {.position = {0, 1, 0}}, {.position = {1, 1, 0}}};
+    model.triangles = {{.vertexIndices = {0, 1, 2}}, {.vertexIndices = {1, 3, 2}}};
     model.groups = {{0, "textured", {1, 0}, 0}, {0, "plain", {0}, -1}};
-    model.materials.resize(1);
-    model.materials[0].name = "material";
-    model.materials[0].transparency = 0.65f;
-    model.materials[0].texture = "..\\..\\..\\3d\\particles.tga";
+    model.materials = {{.name = "material", .transparency = 0.65f, .texture = "..\\..\\..\\3d\\particles.tga"}};
     return model;
 }
 

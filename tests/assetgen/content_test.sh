@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Regeneration check: every file under assets/data/ is exactly what
 # vigil-assetgen makes, and the generator makes every file there (a file it
-# no longer makes would be embedded all the same). Run from the source root:
+# no longer makes would be embedded all the same); a contact sheet of them,
+# with a file that does not decode among them, is written. Run from the source root:
 # content_test.sh PATH-TO-vigil-assetgen
 set -uo pipefail
 gen="${1:?usage: content_test.sh VIGIL_ASSETGEN}"
@@ -16,4 +17,8 @@ for path in assets/data/*; do
   [ -e "$path" ] && [ ! -e "$made/$(basename "$path")" ] &&
     { echo "content_test: $path is not made by vigil-assetgen" >&2; status=1; }
 done
+printf 'not a picture' >"$made/broken.jpg"
+"$gen" --out "$made" --contact-sheet "$made/sheet.png" >/dev/null &&
+  [ "$(head -c 4 "$made/sheet.png" | tail -c 3)" = PNG ] ||
+  { echo "content_test: no contact sheet of the generated files" >&2; status=1; }
 exit $status
