@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cfloat>
 #include <cmath>
 #include <vector>
@@ -65,18 +66,15 @@ TEST(RunningStats, SumsWindowAndEmptyValues)
     EXPECT_EQ(stats_stddev(s), DBL_MAX);
     stats_add(s, 3.0);
     EXPECT_DOUBLE_EQ(stats_stddev(s), std::sqrt(2.0));
-    EXPECT_DOUBLE_EQ(stats_mean(s), 2.0);
     for (int i = 0; i < 46; ++i)
         stats_add(s, 5.0);
     stats_add(s, 7.0);
     EXPECT_TRUE(s->count == 48 && s->lastIndex == 0 && stats_last(s) == 7.0);
     EXPECT_DOUBLE_EQ(stats_mean(s), (3.0 + 46 * 5.0 + 7.0) / 48);
-
     RunningStats* flat = stats_create(48);
     for (int i = 0; i < 200; ++i)
         stats_add(flat, 1.0 / 30.0);
-    EXPECT_FALSE(std::isnan(stats_stddev(flat)));
-    EXPECT_LT(stats_stddev(flat), 1e-9);
+    EXPECT_LT(stats_stddev(flat), 1e-9); // a NaN fails too
 }
 
 // The display's rate, or 60 when it reports 50 or less (0 and 1 are
@@ -91,9 +89,8 @@ TEST(Pacing, RefreshRateAndIntervalsPerFrame)
         double seconds;
         int32_t intervals;
     } cases[] = {
-        {60, 0.0, 2},   {75, 0.0, 2},    {85, 0.0, 2},  {100, 0.0, 3}, {120, 0.0, 3},     {144, 0.0, 3},
-        {500, 0.0, 10}, {60, 0.02, 2},   {60, 0.04, 3}, {60, 1.0, 10}, {60, NAN, 10},     {50, 0.0, 2},
-        {0, 0.0, 2},    {433, 0.0, 10},  {96, 0.0, 2},  {97, 0.0, 3},  {60, DBL_MAX, 10},
+        {60, 0.0, 2},   {96, 0.0, 2},  {97, 0.0, 3},  {144, 0.0, 3},   {500, 0.0, 10}, {60, 0.02, 2}, {60, 0.04, 3},
+        {60, 1.0, 10},  {60, NAN, 10}, {50, 0.0, 2},  {0, 0.0, 2},     {60, DBL_MAX, 10},
     };
     for (const Case& c : cases) {
         s_fake.refreshRate = c.rate;
@@ -152,8 +149,8 @@ TEST(Pacing, WaitSleepsThenSpinsUntilTheDeadlineLessTheSwapTime)
 TEST(Keys, TableSortsAndMapsVirtualKeys)
 {
     sort_key_table();
-    for (int i = 1; i < KEY_TABLE_SIZE; ++i)
-        EXPECT_LE(g_key_table[i - 1].virtualKey, g_key_table[i].virtualKey);
+    EXPECT_TRUE(std::is_sorted(g_key_table, g_key_table + KEY_TABLE_SIZE,
+                               [](const KeyPair& a, const KeyPair& b) { return a.virtualKey < b.virtualKey; }));
     for (auto [key, mapped] : {std::pair{0x1B, KEY_ESCAPE}, {0x41, 1}, {0x5A, 26}, {0x30, 27}, {0x7F, 52},
                                {0x6E, 108}, {0x25, 89}, {0x07, -1}, {0xFF, -1}})
         EXPECT_EQ(map_key(key), mapped) << key;

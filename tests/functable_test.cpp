@@ -1,6 +1,6 @@
 // Function table: registration by static initialisers, duplicates, the
-// 256-entry limit, exact-name look-up and resolution from the tree.
-#include "params/param.h"
+// 256-entry limit and exact-name look-up. (Resolution from the tree and its
+// messages: the script interface's tests.)
 #include "script/functable.h"
 #include "tests/test_support.h"
 
@@ -52,39 +52,12 @@ TEST(FuncTable, DuplicatesAndThe257thRegistrationAreRefused)
     static int marks[257];
     for (int i = 0; i < 257; ++i)
         names.push_back("routine_" + std::to_string(i));
-    for (int i = 0; i < 257; ++i) {
-        entries[i] = {names[i].c_str(), reinterpret_cast<Routine>(&marks[i])}; // never called
-        functable_add(table, &entries[i]);
-    }
+    for (int i = 0; i < 257; ++i) // the names vector no longer grows: its strings stay put
+        functable_add(table, &(entries[i] = {names[i].c_str(), reinterpret_cast<Routine>(&marks[i])}));
     EXPECT_EQ(table.count, 256);
     EXPECT_EQ(log.lines, (std::vector<std::string>{"FuncTable_AddFunc: Function black already exists in function "
                                                    "table!\n",
                                                    "FuncTable_AddFunc: Too many functions in function table!\n"}));
     EXPECT_EQ(functable_find(table, "routine_255"), reinterpret_cast<Routine>(&marks[255]));
     EXPECT_EQ(functable_find(table, "routine_256"), nullptr);
-}
-
-TEST(FuncTable, GetFuncResolvesRequiredAndOptionalKeys)
-{
-    ParamSet set("transition");
-    set.SetString("prefunc", "black");
-    set.SetString("postfunc", "nonexistent");
-    set.SetFloat("number", 5000.0f);
-    set.AddSet("inner", false)->SetString("func", "white");
-
-    LogCapture log;
-    EXPECT_EQ(FuncTable_GetFunc(&set, "prefunc", false), FuncTable_Find("black"));
-    EXPECT_EQ(FuncTable_GetFunc(&set, "inner.func", false), FuncTable_Find("white"));
-    EXPECT_EQ(FuncTable_GetFunc(&set, "absent", true), nullptr);
-    EXPECT_TRUE(log.lines.empty()) << "an absent optional key is silent";
-
-    for (auto [key, optional] : {std::pair{"absent", false}, {"postfunc", true}, {"postfunc", false}, {"number", true}})
-        EXPECT_EQ(FuncTable_GetFunc(&set, key, optional), routine_error()) << key;
-    EXPECT_EQ(log.lines, (std::vector<std::string>{"Error: No function parameter 'absent' was found!\n",
-                                                   "Error: Couldn't find function nonexistent in function table!\n",
-                                                   "Error: Couldn't find function nonexistent in function table!\n",
-                                                   "Error: Couldn't find function 5000 in function table!\n"}));
-    EXPECT_NE(routine_error(), nullptr);
-    for (int i = 0; i < g_funcTable.count; ++i)
-        EXPECT_NE(g_funcTable.entries[i]->routine, routine_error());
 }

@@ -125,10 +125,7 @@ TEST(JpegDecode, ColourGreyAndProgressivePicturesAtTheirOwnSize)
             ASSERT_TRUE(p[3] == 255 && a.data[i] == p[1]) << "pixel " << i;
         }
         EXPECT_LE(worst, components == 1 ? 4 : 10);
-
-        Bytes progressive = jpeg(source, w, h, components, true);
-        ASSERT_EQ(progressive[frame_header(progressive) - 3], 0xC2);
-        Decoded p = decode(DecodeImage, progressive);
+        Decoded p = decode(DecodeImage, jpeg(source, w, h, components, true));
         ASSERT_TRUE(p.data && p.width == w && p.height == h);
         EXPECT_EQ(std::memcmp(c.data, p.data, w * h * 4), 0);
     }
@@ -140,9 +137,7 @@ TEST(JpegDecode, ColourGreyAndProgressivePicturesAtTheirOwnSize)
 TEST(JpegDecode, RefusesOverSizedTwelveBitCmykAndCutFiles)
 {
     Bytes grey(16385, 128);
-    Decoded widest = decode(DecodeImage, jpeg(grey, 16384, 1, 1));
-    ASSERT_NE(widest.data, nullptr);
-    EXPECT_EQ(widest.width, 16384);
+    EXPECT_EQ(decode(DecodeImage, jpeg(grey, 16384, 1, 1)).width, 16384);
     Bytes deep = jpeg(gradient(16, 16, 3), 16, 16, 3);
     deep[frame_header(deep)] = 12; // a precision the 8-bit library reports as an error
     for (const Bytes& bad : {jpeg(grey, 16385, 1, 1), deep, jpeg(Bytes(8 * 8 * 4, 77), 8, 8, 4)}) {
@@ -179,22 +174,18 @@ TEST(GifDecode, FirstImageComposedOnABlackScreen)
     p.left = 5, p.top = 4; // reaching past the corner: only the 2x1 overlap shows
     Decoded clipped = decode(DecodeImage, gif(p));
     ASSERT_NE(clipped.data, nullptr);
-    EXPECT_EQ(clipped.at(6, 4), (Rgba{40, 50, 60, 255}));
-    EXPECT_EQ(clipped.at(4, 4), BLACK);
+    EXPECT_TRUE(clipped.at(6, 4) == (Rgba{40, 50, 60, 255}) && clipped.at(4, 4) == BLACK);
 
-    GifPicture tall;
-    tall.screenWidth = tall.width = 3;
-    tall.screenHeight = tall.height = 19; // all four passes, the last group short
+    GifPicture tall; // 19 rows: all four passes, the last group short
+    tall.screenWidth = tall.width = 1, tall.screenHeight = tall.height = 19, tall.interlaced = true, tall.gif89 = false;
     for (int y = 0; y < 19; ++y) {
-        tall.indices.insert(tall.indices.end(), 3, static_cast<uint8_t>(y));
+        tall.indices.push_back(static_cast<uint8_t>(y));
         tall.palette.insert(tall.palette.end(), {uint8_t(y * 13), uint8_t(y * 7), uint8_t(y)});
     }
-    tall.interlaced = true;
-    tall.gif89 = false;
     Decoded d = decode(DecodeImage, gif(tall));
     ASSERT_NE(d.data, nullptr);
     for (int y = 0; y < 19; ++y)
-        EXPECT_EQ(d.at(1, y), (Rgba{y * 13, y * 7, y, 255})) << "row " << y;
+        EXPECT_EQ(d.at(0, y), (Rgba{y * 13, y * 7, y, 255})) << "row " << y;
 
     // A local map (the global one is all black) and a global map cut to 2 entries.
     GifPicture local = small_gif();
@@ -210,8 +201,7 @@ TEST(GifDecode, FirstImageComposedOnABlackScreen)
     shrunk.erase(shrunk.begin() + 13 + 6, shrunk.begin() + 13 + 24);
     Decoded s = decode(DecodeImage, shrunk);
     ASSERT_NE(s.data, nullptr);
-    EXPECT_EQ(s.at(3, 1), (Rgba{40, 50, 60, 255}));
-    EXPECT_EQ(s.at(4, 1), BLACK);
+    EXPECT_TRUE(s.at(3, 1) == (Rgba{40, 50, 60, 255}) && s.at(4, 1) == BLACK);
 }
 
 // Only the first image is read: the trailer is not needed, a damaged second
@@ -263,6 +253,5 @@ TEST(PictureDecode, RefusedFilesGiveNullAndLeaveOutputsAlone)
             EXPECT_STRNE(image_decode_failure(), "");
         }
     int32_t w = -7, h = -7;
-    EXPECT_EQ(DecodeImage(nullptr, 100, &w, &h), nullptr);
-    EXPECT_EQ(w, -7);
+    EXPECT_TRUE(DecodeImage(nullptr, 100, &w, &h) == nullptr && w == -7);
 }

@@ -138,7 +138,7 @@ TEST(ScriptInterface, EachFailureReportsItsReasonInCheckOrder)
     std::string scenes = "<scenes>\n" + scene("a", "1000") + scene("long", "2e9") + scene("a.b", "1000") +
                          "<nolength>\n<routine>\nfunc = black\n</routine>\n</nolength>\n"
                          "<extra>\ntime_length = 5\n<routine>\nfunc = black\n</routine>\n<other>\n</other>\n</extra>\n"
-                         "<unknown>\ntime_length = 5\n<routine>\nfunc = nosuch\n</routine>\n</unknown>\n"
+                         "<unknown>\ntime_length = 5\n<routine>\nfunc = 5000\n</routine>\n</unknown>\n"
                          "<nofunc>\ntime_length = 5\n<routine>\n</routine>\n</nofunc>\n"
                          "</scenes>\n";
     auto transition = [](const std::string& length) {
@@ -158,7 +158,7 @@ TEST(ScriptInterface, EachFailureReportsItsReasonInCheckOrder)
         {play("nolength"), {"Error: Couldn't find time_length tag in scene nolength!\n"}},
         {play("extra"),
          {"Error: Number of actual routines does not match number of specified routines in scene 'extra'!\n"}},
-        {play("unknown"), {"Error: Couldn't find function nosuch in function table!\n"}},
+        {play("unknown"), {"Error: Couldn't find function 5000 in function table!\n"}}, // a number names no routine
         {play("nofunc"), {"Error: No function parameter 'func' was found!\n"}},
         {play("a", "<transition>\nfunc = wipe\nprefunc = black\n</transition>\n"),
          {"Error: Found transition set in order 0 with transition 'wipe' but no transition time length "
