@@ -1,4 +1,5 @@
-// Script diagnostics point at the file and line they are about.
+// Diagnostics: the log sink gets the formatted text, and script messages
+// point at the file and line they are about.
 #include "params/location.h"
 #include "params/param.h"
 #include "script/script_interface.h"
@@ -58,4 +59,18 @@ TEST(Locations, ParserAndBuilderMessagesPointAtTheirLines)
     LogCapture log;
     EXPECT_EQ(InitScriptInterface(), 0);
     EXPECT_TRUE(!location_of(g_param_root->GetSet("order")).file && !g_diag_subject && !g_parse_position.file);
+}
+
+// Formatted text of any length reaches the sink; without one it is dropped.
+TEST(DiagLog, SinkReceivesTheFormattedTextAndDetachingStopsIt)
+{
+    std::vector<std::string> lines;
+    {
+        LogCapture capture;
+        diag_log("Error: Couldn't find scene %s on line %i!\n", std::string(2000, 'x').c_str(), 12);
+        lines = capture.lines;
+    }
+    diag_log("nobody listens %d\n", 1);
+    const std::string expected = "Error: Couldn't find scene " + std::string(2000, 'x') + " on line 12!\n";
+    EXPECT_EQ(lines, std::vector<std::string>{expected});
 }

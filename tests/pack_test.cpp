@@ -1,8 +1,6 @@
-// Resource pack: base names, look-ups in any case behind any directory, the
-// first of duplicates, sizes cut to a known length (the original packs'
-// 0xCCCCCCCC), entries and directories outside it, names without
-// terminator, misaligned packs. Damaged packs at large are the fuzz
-// target's (fuzz/fuzz_pack.cpp).
+// Resource pack: base names, look-ups, sizes and offsets against a known
+// length, names without terminator, misaligned packs. Damaged packs at large
+// are the fuzz target's (fuzz/fuzz_pack.cpp).
 #include "assets/pack.h"
 #include "tools/common/asset_writers.h"
 
@@ -15,10 +13,7 @@
 
 namespace {
 
-std::vector<uint8_t> bytes(const std::string& text)
-{
-    return {text.begin(), text.end()};
-}
+std::vector<uint8_t> bytes(const std::string& text) { return {text.begin(), text.end()}; }
 
 // Directory at 8, four entries of 136 bytes; the files follow from 552.
 const std::vector<uint8_t>& test_pack()
@@ -63,11 +58,10 @@ TEST(ResourcePack, FindsTheFirstEntryOfABaseNameInAnyCaseBehindAnyDirectory)
         ASSERT_NE(pack, nullptr);
         EXPECT_EQ(ResourcePack_GetData(pack, "mess.ms3d"), data.data() + FILES_START);
         EXPECT_EQ(ResourcePack_GetSize(pack, "MESS.MS3D"), 11u);
-        for (const char* name : {"PaRtIcLeS.tGa", path, "c:/some/where/Particles.tga", "other\\dir/particles.TGA"}) {
-            EXPECT_EQ(ResourcePack_GetData(pack, name), texture) << name;
-            EXPECT_EQ(ResourcePack_GetSize(pack, name), 7u) << name;
-            EXPECT_EQ(reinterpret_cast<const uint8_t*>(ResourcePack_FindEntry(pack, name)), data.data() + 8 + 136);
-        }
+        for (const char* name : {"PaRtIcLeS.tGa", path, "c:/some/where/Particles.tga", "other\\dir/particles.TGA"})
+            EXPECT_TRUE(ResourcePack_GetData(pack, name) == texture && ResourcePack_GetSize(pack, name) == 7u &&
+                        reinterpret_cast<const uint8_t*>(ResourcePack_FindEntry(pack, name)) == data.data() + 8 + 136)
+                << name;
         EXPECT_EQ(ResourcePack_GetData(pack, "x/DUP.txt"), texture + 7);
         for (const char* name : {"\\particles.tga", "nothing.tga", "particles", "particles.tga.bak"})
             EXPECT_TRUE(!ResourcePack_GetData(pack, name) && !ResourcePack_GetSize(pack, name)) << name;
@@ -85,29 +79,27 @@ TEST(ResourcePack, FindsTheFirstEntryOfABaseNameInAnyCaseBehindAnyDirectory)
 TEST(ResourcePack, SizesPastAKnownLengthAreCutAndOffsetsPastItAreNotReturned)
 {
     const std::vector<uint8_t>& good = test_pack();
-    const uint32_t length = static_cast<uint32_t>(good.size());
-    for (uint32_t size : {0xCCCCCCCCu, length - FILES_START + 1}) {
+    const uint32_t length = static_cast<uint32_t>(good.size()), left = length - FILES_START;
+    for (uint32_t size : {0xCCCCCCCCu, left + 1}) {
         std::vector<uint8_t> data = good;
         set_entry(data, 0, 4, size);
         ResourcePack bounded{data.data(), length}, trusted{data.data(), LENGTH_UNKNOWN};
-        EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), data.data() + FILES_START) << size;
-        EXPECT_EQ(ResourcePack_GetSize(&bounded, "mess.ms3d"), length - FILES_START) << size;
-        EXPECT_EQ(ResourcePack_FindEntry(&bounded, "MESS.ms3d")->size, length - FILES_START) << size;
         PackEntry listed;
         uint32_t stored = 0;
-        EXPECT_TRUE(ResourcePack_EntryAt(&bounded, 0, &listed, &stored) && listed.size == length - FILES_START);
-        EXPECT_EQ(stored, size);
+        EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), data.data() + FILES_START) << size;
+        EXPECT_TRUE(ResourcePack_GetSize(&bounded, "mess.ms3d") == left &&
+                    ResourcePack_FindEntry(&bounded, "MESS.ms3d")->size == left) << size;
+        EXPECT_TRUE(ResourcePack_EntryAt(&bounded, 0, &listed, &stored) && listed.size == left && stored == size);
         EXPECT_EQ(ResourcePack_GetSize(&trusted, "mess.ms3d"), size) << "without a length, as stored";
     }
     for (uint32_t offset : {length + 1, 0xFFFFFFF8u}) {
         std::vector<uint8_t> data = good;
         set_entry(data, 0, 0, offset);
         ResourcePack bounded{data.data(), length}, trusted{data.data(), LENGTH_UNKNOWN};
-        EXPECT_EQ(ResourcePack_FindEntry(&bounded, "mess.ms3d"), nullptr) << offset;
-        EXPECT_EQ(ResourcePack_GetSize(&bounded, "mess.ms3d"), 0u) << offset;
+        EXPECT_TRUE(!ResourcePack_FindEntry(&bounded, "mess.ms3d") && !ResourcePack_GetSize(&bounded, "mess.ms3d"));
         PackEntry listed;
-        EXPECT_FALSE(ResourcePack_EntryAt(&bounded, 0, &listed)) << offset;
-        EXPECT_STREQ(listed.name, "mess.ms3d") << "listing still shows the entry";
+        EXPECT_TRUE(!ResourcePack_EntryAt(&bounded, 0, &listed) && std::strcmp(listed.name, "mess.ms3d") == 0)
+            << "listing still shows the entry";
         EXPECT_NE(ResourcePack_GetData(&trusted, "mess.ms3d"), nullptr) << offset;
     }
     std::vector<uint8_t> data = good;
@@ -115,21 +107,18 @@ TEST(ResourcePack, SizesPastAKnownLengthAreCutAndOffsetsPastItAreNotReturned)
     set_entry(data, 0, 4, 0xCCCCCCCCu);
     set_entry(data, 2, 0, length + 1);
     ResourcePack bounded{data.data(), length};
-    EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), data.data() + length);
-    EXPECT_EQ(ResourcePack_GetSize(&bounded, "mess.ms3d"), 0u);
+    EXPECT_TRUE(ResourcePack_GetData(&bounded, "mess.ms3d") == data.data() + length &&
+                ResourcePack_GetSize(&bounded, "mess.ms3d") == 0u);
     EXPECT_EQ(ResourcePack_GetSize(&bounded, "dup.txt"), 6u);
 
     data = good;
     data[4] = 5; // a directory running past the pack
     bounded = {data.data(), length};
-    EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), nullptr);
-    EXPECT_EQ(ResourcePack_EntryCount(&bounded), 0u);
-    ResourcePack whole{good.data(), length};
+    EXPECT_TRUE(!ResourcePack_GetData(&bounded, "mess.ms3d") && ResourcePack_EntryCount(&bounded) == 0u);
+    ResourcePack whole{good.data(), length}, cut{good.data(), FILES_START - 1};
     PackEntry entry;
-    EXPECT_EQ(ResourcePack_EntryCount(&whole), 4u);
-    EXPECT_FALSE(ResourcePack_EntryAt(&whole, 4, &entry));
-    bounded = {good.data(), FILES_START - 1};
-    EXPECT_EQ(ResourcePack_GetData(&bounded, "mess.ms3d"), nullptr);
+    EXPECT_TRUE(ResourcePack_EntryCount(&whole) == 4u && !ResourcePack_EntryAt(&whole, 4, &entry));
+    EXPECT_EQ(ResourcePack_GetData(&cut, "mess.ms3d"), nullptr);
 }
 
 // A name filling its 128 bytes without terminator, in a pack one byte into an
@@ -145,8 +134,7 @@ TEST(ResourcePack, NamesFilling128BytesAndMisalignedPacksAreReadSafely)
     ASSERT_NE(pack, nullptr);
     EXPECT_EQ(ResourcePack_GetSize(pack, ("dir\\" + longName).c_str()), 4u);
     const PackEntry* entry = ResourcePack_FindEntry(pack, "after.bin");
-    ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(reinterpret_cast<uintptr_t>(entry) % alignof(PackEntry), 0u);
+    ASSERT_TRUE(entry && reinterpret_cast<uintptr_t>(entry) % alignof(PackEntry) == 0);
     EXPECT_TRUE(entry->offset == 8u + 2 * 136 + 4 && entry->size == 1u && std::strcmp(entry->name, "after.bin") == 0);
     std::free(block);
 }

@@ -37,7 +37,6 @@ struct RoutineCalls {
     int frameCalls;
     int hookCalls;
     int initCalls;
-    int32_t lastWord0, lastWord1;
     double lastT, lastDt;
 };
 extern RoutineCalls g_routine_calls;
