@@ -1,5 +1,4 @@
-// Arena: rounding, exhaustion, zero fill, no reuse, and that global operator
-// new really is served by the process-wide arena.
+// Arena: rounding, exhaustion, zero fill, no reuse, operator new served from it.
 #include "core/arena.h"
 
 #include <gtest/gtest.h>
@@ -23,8 +22,7 @@ struct LocalArena {
 // What a request of 1..16 bytes costs: one unit plus the sanitizer build's gap.
 constexpr int32_t STEP = 16 + ARENA_REDZONE;
 
-// Addresses kept as integers (the pointers are only compared) inside the
-// process-wide arena's block of `base` .. `end`.
+// The process-wide arena's block; addresses kept as integers, only compared.
 struct Block {
     uintptr_t base = reinterpret_cast<uintptr_t>(g_arena.base);
     uintptr_t end = base + static_cast<uintptr_t>(g_arena.capacity);
@@ -34,8 +32,7 @@ struct Block {
 
 } // namespace
 
-// Rounding to the unit (a wrong rounding shifts every later pointer), zero
-// requests, alignment, zero fill and no reuse.
+// A wrong rounding shifts every later pointer; zero requests, alignment, zero fill, no reuse.
 TEST(Arena, RoundsToTheUnitHandsOutZeroedMemoryOnceAndAligns)
 {
     ASSERT_EQ(ARENA_UNIT, 16);
@@ -56,9 +53,7 @@ TEST(Arena, RoundsToTheUnitHandsOutZeroedMemoryOnceAndAligns)
     }
 }
 
-// An exact fit succeeds, anything more fails without changing the record
-// (also sizes that would wrap in 32 bits); bad sizes are refused at creation
-// and a release clears the record.
+// Failed requests (also sizes that wrap in 32 bits) change nothing; bad sizes are refused at creation.
 TEST(Arena, ExhaustionAndRefusalsChangeNothing)
 {
     LocalArena a(256);
@@ -80,10 +75,8 @@ TEST(Arena, ExhaustionAndRefusalsChangeNothing)
     EXPECT_TRUE(!arena.cursor && !arena.remaining && !arena.capacity && !arena.used && !arena_active(arena));
 }
 
-// While the process-wide arena exists, every form of operator new is served
-// from it and delete never gives memory back for reuse. Nothing here may call
-// into the test framework between create and release: what it allocated then
-// would vanish with the block.
+// Every form of operator new is served from the arena, delete gives nothing back for reuse. No test-framework
+// call between create and release: what it allocated then would vanish with the block.
 TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
 {
     ASSERT_FALSE(arena_active(g_arena));
@@ -114,9 +107,7 @@ TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
     EXPECT_EQ(later[2], 0);
 }
 
-// The arena has no lock, so it serves only the thread that created it: a
-// second thread allocating at the same time gets the C heap, leaves the bump
-// pointer alone, and may delete both its own memory and the arena's.
+// The arena has no lock: another thread gets the C heap, leaves the bump pointer alone, may delete arena memory.
 TEST(Arena, OtherThreadsAreServedFromTheHeap)
 {
     constexpr int COUNT = 2000;
@@ -149,10 +140,7 @@ TEST(Arena, OtherThreadsAreServedFromTheHeap)
     EXPECT_EQ(cursorAfter - cursorBefore, COUNT * STEP) << "only the owner moves the bump pointer";
 }
 
-// Libraries must reach the program's operator new/delete (a string the
-// program made in the arena and a library grows must not go to free()), but
-// none of the program's other code: its copies of standard-library members
-// would make the library's allocations look like the program's own.
+// Libraries must reach the program's operator new/delete, but no other copy of a standard-library member.
 TEST(Arena, TheProgramExportsItsOperatorNewAndDeleteAndNothingElseOfTheLibrary)
 {
     Dl_info program{};
@@ -169,8 +157,7 @@ TEST(Arena, TheProgramExportsItsOperatorNewAndDeleteAndNothingElseOfTheLibrary)
     EXPECT_FALSE(defined_in_program("_ZNSt7__cxx1112basic_stringIcSt11char_traitsIcESaIcEE9_M_mutateEmmPKcm"));
 }
 
-// A standard container cannot check for null, so exhaustion through the plain
-// forms stops the process with a message instead of writing through null.
+// Exhaustion through the plain forms stops with a message instead of writing through null.
 TEST(ArenaDeathTest, ContainerGrowthPastTheArenaStopsWithAMessage)
 {
     EXPECT_EXIT(
@@ -184,8 +171,7 @@ TEST(ArenaDeathTest, ContainerGrowthPastTheArenaStopsWithAMessage)
 }
 
 #if defined(__SANITIZE_ADDRESS__)
-// The gap after each allocation is poisoned, so writing one byte too far is
-// caught inside the arena as it would be on the heap.
+// An overrun into the poisoned gap is caught as on the heap.
 TEST(ArenaDeathTest, OverrunIntoTheGapIsReported)
 {
     EXPECT_DEATH(

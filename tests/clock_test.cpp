@@ -1,7 +1,5 @@
-// Clock, running statistics, interval choice, pacing and the key table, on a
-// platform of this test's own: a counter it sets, a sleep that only records,
-// the refresh rate the display reports (the refresh-rate rule itself is the
-// window layers' own).
+// Clock, running statistics, pacing and the key table, on a fake platform: a counter the test sets, sleeps
+// that only record, and the display's reported rate run through the real refresh-rate rule.
 #include "core/clock.h"
 #include "core/keys.h"
 #include "platform/refresh_rate.h"
@@ -40,8 +38,7 @@ void platform_sleep_ms(uint32_t ms)
 }
 int32_t get_refresh_rate() { return refresh_rate_from_reported(s_fake.refreshRate); }
 
-// Whole-millisecond sleeps, none for non-positive requests; seconds since
-// the origin, which a reset moves.
+// Whole-millisecond sleeps, none for non-positive requests; seconds since the origin, which a reset moves.
 TEST(Clock, SleepsWholeMillisecondsAndReadsSecondsSinceTheOrigin)
 {
     s_fake = FakePlatform{};
@@ -56,8 +53,7 @@ TEST(Clock, SleepsWholeMillisecondsAndReadsSecondsSinceTheOrigin)
     EXPECT_DOUBLE_EQ(clock_now(), 0.0);
 }
 
-// A 48-sample window: the 49th sample overwrites the first; one sample has
-// the largest spread, equal samples none (never a NaN from rounding).
+// The 49th sample overwrites the first; one sample has the largest spread, equal samples none (never NaN).
 TEST(RunningStats, SumsWindowAndEmptyValues)
 {
     RunningStats* s = stats_create(48);
@@ -77,9 +73,7 @@ TEST(RunningStats, SumsWindowAndEmptyValues)
     EXPECT_LT(stats_stddev(flat), 1e-9); // a NaN fails too
 }
 
-// The display's rate, or 60 when it reports 50 or less (0 and 1 are
-// "default" on some platforms); intervals keep at most 48 frames per second,
-// at least the predicted frame time, and at most ten.
+// The rate, or 60 when 50 or less is reported; intervals keep at most 48 fps, cover the predicted frame, at most 10.
 TEST(Pacing, RefreshRateAndIntervalsPerFrame)
 {
     for (auto [reported, rate] : {std::pair{0, 60}, {1, 60}, {50, 60}, {-5, 60}, {51, 51}, {60, 60}, {85, 85}})
@@ -106,14 +100,13 @@ TEST(Pacing, TargetsFollowThePredictionAtSixtyHertz)
     pacing_init();
     EXPECT_DOUBLE_EQ(g_pacing.T, 10.0 + 2.0 / 60);
 
-    // The first update holds one frame sample, whose spread is the largest
-    // double: ten intervals.
+    // One frame sample: the largest spread, ten intervals.
     g_pacing.afterPump = g_pacing.afterWait = g_pacing.afterSwap = 10.0;
     g_pacing.previousAfterSwap = 9.98;
     pacing_update();
     EXPECT_DOUBLE_EQ(g_pacing.T, 10.0 + 10.0 / 60);
 
-    // A steady 0.02 s frame with no wait predicts 0.02 s: two intervals.
+    // A steady 0.02 s frame predicts 0.02 s: two intervals.
     for (int i = 0; i < 5; ++i) {
         g_pacing.previousAfterSwap = g_pacing.afterSwap;
         g_pacing.afterSwap += 0.02;
@@ -125,8 +118,7 @@ TEST(Pacing, TargetsFollowThePredictionAtSixtyHertz)
     EXPECT_DOUBLE_EQ(g_pacing.T, g_pacing.afterSwap + 2.0 / 60);
 }
 
-// Sleeps whole milliseconds below the time left, then spins until the
-// deadline less the mean swap time; a deadline already past does neither.
+// Sleeps whole milliseconds, then spins to the deadline less the mean swap time; a past deadline does neither.
 TEST(Pacing, WaitSleepsThenSpinsUntilTheDeadlineLessTheSwapTime)
 {
     s_fake = FakePlatform{};

@@ -1,5 +1,4 @@
-// The shared frame step: scene advance, the transition state machine, time
-// steps and the order of routine and hook calls; the loading band; the
+// The shared frame step (scene advance, transition states, time steps, call order), the loading band, the
 // virtual frames and the preview's seek targets.
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
@@ -96,11 +95,9 @@ TEST(FrameLoop, TheIndexMovesAtMostOneRecordPerFrameAndTimeStepsStartAtZero)
     EXPECT_EQ(frame_advance(loop, 0.0, &music_now), FrameResult::Ended);
 }
 
-// The transition state table: the lead-in window [start, start + length]
-// opens the post state (postfunc_init once, then postfunc every frame, also
-// beyond the window), the lead-out window [end - length, end) the pre state;
-// the flags carry over a scene change, null hooks still switch them and
-// reset the transition clock, and windows near 2^31 are not wrapped round.
+// Lead-in window [start, start + length] opens the post state (postfunc_init once, then postfunc every frame),
+// lead-out [end - length, end) the pre state; flags carry over scene changes, null hooks still switch them,
+// windows near 2^31 do not wrap.
 TEST(FrameLoop, TransitionStatesFollowTheWindowsAndCarryAcrossScenes)
 {
     struct Step {
@@ -202,8 +199,7 @@ TEST(PreviewSeek, SceneStartsAndStepsStayWithinThePlayedScenes)
     EXPECT_EQ(seek_target(empty, 0, SeekKey::Forward), -1);
 }
 
-// Virtual frames: the music position is floored, and a seek starts at the
-// first frame whose position reaches the target.
+// The music position is floored; a seek starts at the first frame whose position reaches the target.
 TEST(PreviewSeek, TheFirstDrawnFrameIsTheFirstWhoseMusicReachesTheTarget)
 {
     EXPECT_EQ(virtual_music_ms(2, 30), 66);

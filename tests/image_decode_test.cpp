@@ -1,7 +1,5 @@
-// DecodeImage and DecodeAlphaImage on files made by the picture writers:
-// sizes, pixels, GIF composition, refused inputs with their reasons, cut
-// files, GIF files read only up to their first image. Damaged files at
-// large are the fuzz target's (fuzz/fuzz_image.cpp).
+// DecodeImage and DecodeAlphaImage on files made by the picture writers. Damaged files at large are the fuzz
+// target's (fuzz/fuzz_image.cpp).
 #include "assets/image.h"
 #include "tools/common/picture_writer.h"
 
@@ -19,8 +17,7 @@ using Rgba = std::vector<int>;
 using DecodeFn = uint8_t* (*)(const void*, uint32_t, int32_t*, int32_t*);
 const Rgba BLACK = {0, 0, 0, 255};
 
-// Red grows to the right and green downwards, so a flipped, mirrored or
-// channel-swapped decode shows.
+// Red grows to the right and green downwards: a flipped, mirrored or channel-swapped decode shows.
 Bytes gradient(int w, int h, int components)
 {
     Bytes p;
@@ -75,8 +72,8 @@ size_t frame_header(const Bytes& f)
     return 0;
 }
 
-// Every prefix shorter than `complete` bytes is refused by both decoders with
-// a reason and the outputs untouched; longer ones decode like the whole file.
+// Every prefix shorter than `complete` is refused by both decoders with a reason, outputs untouched; longer ones
+// decode like the whole file.
 void expect_cuts_refused(const Bytes& file, size_t complete)
 {
     const Decoded whole = decode(DecodeImage, file);
@@ -107,9 +104,7 @@ GifPicture small_gif()
 
 } // namespace
 
-// Colour and grey files at a size that is no multiple of the block, with
-// alpha 255 and the alpha form equal to green; progressive files decode
-// exactly like baseline ones (the same quantised coefficients).
+// Colour and grey at a size no multiple of the block; alpha 255, the alpha form is green; progressive = baseline.
 TEST(JpegDecode, ColourGreyAndProgressivePicturesAtTheirOwnSize)
 {
     const int w = 37, h = 23;
@@ -131,9 +126,7 @@ TEST(JpegDecode, ColourGreyAndProgressivePicturesAtTheirOwnSize)
     }
 }
 
-// The side limit (16384 decodes, 16385 does not), 12-bit and CMYK files; a
-// file cut anywhere, even one lacking only its end-of-image marker (a
-// progressive file cut between scans looks the same to the decoder).
+// The 16384 side limit, 12-bit and CMYK files, and a file cut anywhere (also only its end-of-image marker).
 TEST(JpegDecode, RefusesOverSizedTwelveBitCmykAndCutFiles)
 {
     Bytes grey(16385, 128);
@@ -153,9 +146,8 @@ TEST(JpegDecode, RefusesOverSizedTwelveBitCmykAndCutFiles)
     EXPECT_NE(std::strstr(image_decode_failure(), "end-of-image marker"), nullptr) << image_decode_failure();
 }
 
-// The first image on a black screen, transparent pixels black, clipped at
-// the screen's edge; interlaced rows in order; a local map wins over the
-// global one, indices past the map are black.
+// The first image on a black screen: transparent pixels black, clipped at the edge, interlaced rows in order, a
+// local map over the global one, indices past the map black.
 TEST(GifDecode, FirstImageComposedOnABlackScreen)
 {
     GifPicture p = small_gif();
@@ -204,9 +196,8 @@ TEST(GifDecode, FirstImageComposedOnABlackScreen)
     EXPECT_TRUE(s.at(3, 1) == (Rgba{40, 50, 60, 255}) && s.at(4, 1) == BLACK);
 }
 
-// Only the first image is read: the trailer is not needed, a damaged second
-// frame changes nothing, and the first frame's size is checked on its
-// descriptor (even on a 1x1 screen).
+// Only the first image is read (no trailer needed, a damaged second frame ignored), its size checked on its
+// descriptor.
 TEST(GifDecode, OnlyTheFirstImageIsReadAndItsSizeIsCheckedFirst)
 {
     GifPicture p = small_gif();

@@ -1,6 +1,4 @@
-// Model loading without GL: records kept as stored, refusals of bad ids and
-// versions, of data that ends early and of indices that name nothing.
-// Damaged models at large are the fuzz target's (fuzz/fuzz_model.cpp).
+// Model loading without GL: records as stored, refusals. Damaged models at large: fuzz/fuzz_model.cpp.
 #include "assets/model.h"
 #include "tests/test_support.h"
 #include "tools/common/asset_writers.h"
@@ -13,8 +11,7 @@
 
 namespace {
 
-// Four vertices, two triangles, a group listing them in reverse order with
-// material 0, a group without material, and one material.
+// Four vertices, two triangles, a group listing them in reverse with material 0, one without, one material.
 Ms3dModelRecords small_model()
 {
     Ms3dModelRecords m;
@@ -37,8 +34,7 @@ Ms3dModelRecords small_model()
     return m;
 }
 
-// Loads `model` as "dir\model.ms3d" from a pack of known length that also
-// holds `more` and a file named "none".
+// Loads `file` as "dir\model.ms3d" from a pack of known length that also holds `more` and a file "none".
 bool load(Model& model, const std::vector<uint8_t>& file, std::vector<PackFile> more = {})
 {
     more.insert(more.end(), {{"dir\\model.ms3d", file}, {"none", {0}}});
@@ -55,8 +51,7 @@ bool is_load_from_memory_line(const std::string& line)
 
 } // namespace
 
-// Records are kept byte for byte as stored, trailing data is not read, and a
-// pack of unknown length loads the same.
+// Records byte for byte as stored, trailing data unread; a pack of unknown length loads the same.
 TEST(Model, KeepsEveryRecordAsStored)
 {
     std::vector<uint8_t> file = write_ms3d(small_model());

@@ -1,6 +1,4 @@
-// Resource pack: base names, look-ups, sizes and offsets against a known
-// length, names without terminator, misaligned packs. Damaged packs at large
-// are the fuzz target's (fuzz/fuzz_pack.cpp).
+// Resource pack look-ups and bounds. Damaged packs at large are the fuzz target's (fuzz/fuzz_pack.cpp).
 #include "assets/pack.h"
 #include "tools/common/asset_writers.h"
 
@@ -40,9 +38,8 @@ void set_entry(std::vector<uint8_t>& pack, uint32_t index, uint32_t field, uint3
 
 } // namespace
 
-// Base names: after the last "/" or "\\", but a separator in the first
-// position belongs to the name. Look-ups match base names in any case behind
-// any directory and find the first of duplicates.
+// Base names (a separator in the first position belongs to the name); look-ups in any case behind any
+// directory find the first of duplicates.
 TEST(ResourcePack, FindsTheFirstEntryOfABaseNameInAnyCaseBehindAnyDirectory)
 {
     const char* path = "..\\..\\..\\3d\\particles.tga";
@@ -73,9 +70,8 @@ TEST(ResourcePack, FindsTheFirstEntryOfABaseNameInAnyCaseBehindAnyDirectory)
     EXPECT_EQ(ResourcePack_GetData(&withoutMagic, "mess.ms3d"), nullptr);
 }
 
-// With a known length, sizes past it are cut (the original packs' model entry
-// has size 0xCCCCCCCC) and entries or directories outside it find nothing;
-// an unusable entry is passed over for a later one of the same name.
+// Sizes past a known length are cut (the original packs' 0xCCCCCCCC), entries and directories outside it find
+// nothing, an unusable entry is passed over for a later one of the same name.
 TEST(ResourcePack, SizesPastAKnownLengthAreCutAndOffsetsPastItAreNotReturned)
 {
     const std::vector<uint8_t>& good = test_pack();
@@ -121,8 +117,7 @@ TEST(ResourcePack, SizesPastAKnownLengthAreCutAndOffsetsPastItAreNotReturned)
     EXPECT_EQ(ResourcePack_GetData(&cut, "mess.ms3d"), nullptr);
 }
 
-// A name filling its 128 bytes without terminator, in a pack one byte into an
-// exactly sized block: nothing is read past its end or misaligned.
+// A 128-byte name without terminator in a misaligned, exactly sized block: no read past it, no misaligned entry.
 TEST(ResourcePack, NamesFilling128BytesAndMisalignedPacksAreReadSafely)
 {
     const std::string longName = std::string(124, 'n') + ".bin";

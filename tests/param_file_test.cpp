@@ -1,5 +1,4 @@
-// Parameter files: line reduction, tags, parameter typing, the 127-character
-// reads, line ends and the parser's three messages with line numbers.
+// Parameter files: line reduction, tags, typing, 127-character reads, line ends, the three messages.
 #include "params/param.h"
 #include "tests/test_support.h"
 
@@ -37,8 +36,7 @@ std::string mismatched(const char* set, const char* tag)
 
 } // namespace
 
-// Comments, blanks, tags taken verbatim, a new set for every begin tag, and
-// the typing of value words by stream extraction.
+// Comments, blanks, tags verbatim, a new set per begin tag, value words typed by stream extraction.
 TEST(ParamFile, LinesReduceToTagsAndTypedParameters)
 {
     LogCapture log;
@@ -75,9 +73,8 @@ TEST(ParamFile, LinesReduceToTagsAndTypedParameters)
     }
 }
 
-// Each message with its line number (blank and comment lines are counted,
-// a 200-character line counts as two, a CR LF as one character), and what
-// the tree keeps after it.
+// Messages with line numbers (a 200-character line counts as two, CR LF as one character), and what the tree
+// keeps after them.
 TEST(ParamFile, MessagesAndWhatParsingDoesAfterThem)
 {
     const std::string x126(126, 'x'), x127(127, 'x'), v69(69, 'v');
@@ -103,9 +100,7 @@ TEST(ParamFile, MessagesAndWhatParsingDoesAfterThem)
         {"<scenes>\r\n<a>\r\ntime_length = 127\r\n</a>\r\n</scenes>\r\nlast = end",
          {},
          {{"scenes.a.time_length", "127"}, {"last", "end"}}},
-        // A lone CR ends no line: what follows it stays on the line, and the
-        // value word ends at the CR as at any blank; a tag followed by one
-        // is no tag, since reduction leaves the CR.
+        // A lone CR ends no line but ends a value word; a tag followed by one is no tag.
         {"k = 1\rm = 2\n<s>\r\nx = 1\r</s>\r\n<t>\r",
          {malformed("s", 4), unclosed("s")},
          {{"k", "1"}, {"m", ""}, {"s.x", "1"}, {"s.t", ""}}},
@@ -125,8 +120,7 @@ TEST(ParamFile, MessagesAndWhatParsingDoesAfterThem)
     }
 }
 
-// A missing file is reported only by the result; deep nesting does not
-// exhaust the stack.
+// A missing file is reported only by the result; deep nesting does not exhaust the stack.
 TEST(ParamFile, MissingFileAndDeepNesting)
 {
     {

@@ -1,13 +1,11 @@
-// Parameter tree: paths, duplicate names, set indexing, value kinds and the
-// text form of numbers.
+// Parameter tree: paths, duplicate names, set indexing, value kinds, the text form of numbers.
 #include "params/param.h"
 
 #include "core/arena.h"
 
 #include <gtest/gtest.h>
 
-// Paths descend through the first child of each name; a plain parameter
-// shadows a later set of the same name; same-named sets are all indexed.
+// Paths descend through the first child of each name (a parameter shadows a later set); same-named sets indexed.
 TEST(ParamTree, PathsFindTheFirstOfEachNameAndSetsAreIndexed)
 {
     auto* manager = new ParamManager();
@@ -36,9 +34,8 @@ TEST(ParamTree, PathsFindTheFirstOfEachNameAndSetsAreIndexed)
     EXPECT_EQ(shadow.Find("p.x"), nullptr);
 }
 
-// Reassignment keeps one child and the other kind's value; a path that
-// resolves is updated in place, one that does not lands here under the whole
-// name; a set's own name assigns the set's value and keeps its children.
+// Reassignment keeps one child; an unresolved path lands here under the whole name; a set's own name assigns
+// the set's value and keeps its children.
 TEST(ParamTree, AssignmentsUpdateInPlaceOrAppendUnderTheWholeName)
 {
     ParamSet root("root");
@@ -86,8 +83,7 @@ TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)
     EXPECT_TRUE(Param("fresh").ToString() == "0" && Param("fresh").GetKind() == PARAM_NUMBER);
 }
 
-// With the arena exhausted no parameter or set can be created: the setters
-// assign nothing and no null child is stored.
+// With the arena exhausted the setters assign nothing and no null child is stored.
 TEST(ParamTree, ExhaustedArenaStoresNoNullChild)
 {
     ParamSet set("s");

@@ -1,5 +1,4 @@
-// Script interface: the init list and scene word list built from the three
-// files, with every check in its order and its message.
+// Script interface: the init list and scene word list from the three files, each check in order with its message.
 #include "params/param.h"
 #include "script/script_interface.h"
 #include "tests/test_support.h"
@@ -43,8 +42,7 @@ std::string play(const std::string& name, const std::string& extra = "")
 }
 std::string order(const std::string& plays) { return "<order>\n" + plays + "</order>\n"; }
 
-// Builds the script from the given files in a scratch directory; returns
-// InitScriptInterface's result.
+// Builds the script from the given files in a scratch directory; InitScriptInterface's result.
 int32_t build(const std::string& init, const std::string& demo, const std::string& config = "")
 {
     ScratchDir dir;
@@ -56,8 +54,7 @@ int32_t build(const std::string& init, const std::string& demo, const std::strin
 
 } // namespace
 
-// Word lists built without a message: starts are sums of truncated lengths,
-// only "scene" sets of the order play, a transition may have only a length,
+// Starts are sums of truncated lengths, only "scene" sets of the order play, a transition may have only a length,
 // a definition may have no routines (its zero count ends the runtime form).
 TEST(ScriptInterface, BuildsTheSceneWordList)
 {
@@ -87,9 +84,7 @@ TEST(ScriptInterface, BuildsTheSceneWordList)
     }
 }
 
-// The init list follows init1, init2, ... up to the first gap (init4 is never
-// looked at); a missing init file gives an empty list; config.conf has no
-// effect on the script.
+// The init list stops at the first gap (init4 unread); no init file: an empty list; config.conf adds no script.
 TEST(ScriptInterface, InitListAndTheThreeFiles)
 {
     LogCapture log;
@@ -110,9 +105,8 @@ TEST(ScriptInterface, InitListAndTheThreeFiles)
     EXPECT_TRUE(g_init_list && !g_init_list[0]);
 }
 
-// All three files fill one root: a parameter assigned in two files keeps the
-// later value; a set defined in two files is two sets, and the script reads
-// the first (here init.conf's definition of scene a, 1000 ms, not 2000).
+// One root for all files: a parameter assigned twice keeps the later value; a set defined twice is two sets and
+// the script reads the first (init.conf's scene a, 1000 ms).
 TEST(ScriptInterface, ANameInTwoFilesTheLaterParameterAndTheFirstSetWin)
 {
     LogCapture log;
@@ -124,9 +118,8 @@ TEST(ScriptInterface, ANameInTwoFilesTheLaterParameterAndTheFirstSetWin)
     EXPECT_EQ(g_param_root->GetSetCount(), 3); // scenes, scenes, order
 }
 
-// Each failure gives 0 and its message; within an entry the checks come in
-// order: scene_name, definition, time_length, routines, hooks, transition
-// length, the 32-bit range of the timeline and of the transition windows.
+// Each failure gives 0 and its message, in check order: scene_name, definition, time_length, routines, hooks,
+// transition length, the 32-bit range of the timeline and of the transition windows.
 TEST(ScriptInterface, EachFailureReportsItsReasonInCheckOrder)
 {
     std::string scenes = "<scenes>\n" + scene("a", "1000") + scene("long", "2e9") + scene("a.b", "1000") +
@@ -145,8 +138,7 @@ TEST(ScriptInterface, EachFailureReportsItsReasonInCheckOrder)
     } cases[] = {
         {play("a") + "<scene>\n</scene>\n", {"Error: Couldn't find scene_name tag in order 1!\n"}},
         {play("missing"), {"Error: Couldn't find scene missing in scene list!\n"}},
-        // A scene_name is a path: a dot in a set's name makes it unplayable,
-        // and a dotted name reaches into a definition.
+        // A dot in a set's name makes it unplayable; a dotted scene_name reaches into a definition.
         {play("a.b"), {"Error: Couldn't find scene a.b in scene list!\n"}},
         {play("a.routine"), {"Error: Couldn't find time_length tag in scene a.routine!\n"}},
         {play("nolength"), {"Error: Couldn't find time_length tag in scene nolength!\n"}},
@@ -159,8 +151,7 @@ TEST(ScriptInterface, EachFailureReportsItsReasonInCheckOrder)
           "specified!\n"}},
         {play("a") + play("a", "<transition>\n</transition>\n"),
          {"Error: Found transition set in order 1 with transition '' but no transition time length specified!\n"}},
-        // All four hooks are resolved before the build fails, and the missing
-        // length is not reported after a hook failed.
+        // All four hooks are resolved before failing; no missing-length message after a hook failed.
         {play("a", "<transition>\nprefunc = nope1\npostfunc = black\nprefunc_init = nope2\n"
                    "postfunc_init = nope3\n</transition>\n"),
          {"Error: Couldn't find function nope1 in function table!\n",

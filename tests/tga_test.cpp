@@ -1,6 +1,4 @@
-// LoadTGA: decoding (blue/red swap, vertical flip, packets across rows and
-// past the end), every refusal with its message, cut files read within their
-// length. Damaged files at large are the fuzz target's (fuzz/fuzz_tga.cpp).
+// LoadTGA: decoding, refusals with their messages, cut files. Damaged files at large: fuzz/fuzz_tga.cpp.
 #include "assets/tga.h"
 #include "tests/test_support.h"
 #include "tools/common/asset_writers.h"
@@ -35,8 +33,7 @@ struct Decoded {
     Bytes bytes() const { return {pixels, pixels + w * h * bpp / 8}; }
 };
 
-// Decodes the first `length` bytes of `file` from a block of exactly that
-// size, so the sanitizer build reports any read past it.
+// Decodes `length` bytes from a block of exactly that size, so the sanitizer build reports a read past it.
 Decoded decode(const Bytes& file, size_t length = SIZE_MAX)
 {
     length = std::min(length, file.size());
@@ -48,8 +45,7 @@ Decoded decode(const Bytes& file, size_t length = SIZE_MAX)
     return d;
 }
 
-// A picture whose rows differ and start with a run of equal pixels, top row
-// first.
+// Rows that differ, each starting with a run of equal pixels; top row first.
 Bytes test_picture(int w, int h, int bpp)
 {
     Bytes pixels;
@@ -62,8 +58,7 @@ Bytes test_picture(int w, int h, int bpp)
 
 } // namespace
 
-// What the writer stored comes back top row first; a file stored top row
-// first (descriptor 0x28) is flipped all the same. Every byte is needed.
+// What the writer stored comes back top row first (descriptor 0x28 flipped all the same); every byte is needed.
 TEST(LoadTGA, DecodesWhatTheWriterStoredAndRefusesEveryCut)
 {
     struct Case {
@@ -97,9 +92,8 @@ TEST(LoadTGA, DecodesWhatTheWriterStoredAndRefusesEveryCut)
     }
 }
 
-// Hand-made files: bottom row first in the file, blue and red swapped, alpha
-// last; a packet holds (count & 0x7F) + 1 pixels, runs go on across rows and
-// are cut at the end of the picture (a raw packet's extra pixels unread).
+// Hand-made files: bottom row first, blue and red swapped, alpha last; (count & 0x7F) + 1 pixels a packet, runs
+// across rows, cut at the picture's end.
 TEST(LoadTGA, SwapsFlipsAndCountsPacketPixels)
 {
     const std::pair<Bytes, Bytes> cases[] = {
