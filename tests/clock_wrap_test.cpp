@@ -1,6 +1,5 @@
-// Clock wrapping of the effects: a result inside the cycle, without hanging,
-// for tiny negative, huge, infinite and NaN steps. (Ordinary steps give the
-// values of repeated subtraction; the golden pictures pin those.)
+// Clock wrapping of the effects: broken steps (tiny negative, huge, infinite, NaN) land inside the cycle without
+// hanging. (Ordinary steps: the golden pictures.)
 #include "effects/clock_wrap.h"
 
 #include <gtest/gtest.h>

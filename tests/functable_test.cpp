@@ -1,6 +1,5 @@
-// Function table: registration by static initialisers, duplicates, the
-// 256-entry limit and exact-name look-up. (Resolution from the tree and its
-// messages: the script interface's tests.)
+// Function table: registration, duplicates, the 256-entry limit, exact-name look-up. (Resolution from the tree
+// and its messages: the script interface's tests.)
 #include "script/functable.h"
 #include "tests/test_support.h"
 
@@ -9,8 +8,7 @@
 #include <string>
 #include <vector>
 
-// Registration by static initialisers in order, exact-name look-up, and each
-// role called in its own form through the untyped address.
+// Registration by static initialisers in order, exact names, each role called in its own form.
 TEST(FuncTable, RegisteredRoutinesAreFoundByExactNameAndCalledInTheirForm)
 {
     const char* names[] = {"music_init", "test_init", "black", "white", "sample_transition_post",
@@ -34,8 +32,7 @@ TEST(FuncTable, RegisteredRoutinesAreFoundByExactNameAndCalledInTheirForm)
 
 static void impostor() {}
 
-// A duplicate name and the 257th entry are refused with their messages; the
-// entries already there stay in force.
+// A duplicate name and the 257th entry are refused with their messages; existing entries stay in force.
 TEST(FuncTable, DuplicatesAndThe257thRegistrationAreRefused)
 {
     Routine original = FuncTable_Find("black");

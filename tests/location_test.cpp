@@ -1,5 +1,4 @@
-// Diagnostics: the log sink gets the formatted text, and script messages
-// point at the file and line they are about.
+// Diagnostics: the log sink's text, and script messages pointing at their file and line.
 #include "params/location.h"
 #include "params/param.h"
 #include "script/script_interface.h"
@@ -37,8 +36,7 @@ std::vector<Located> check(const std::string& init, const std::string& demo)
 
 } // namespace
 
-// Messages point at their lines while tracking is on (an unclosed set at the
-// line that opened it); with tracking off nothing is recorded.
+// With tracking on, messages point at their lines (an unclosed set at its opening line); off, nothing is recorded.
 TEST(Locations, ParserAndBuilderMessagesPointAtTheirLines)
 {
     std::vector<Located> lines = check("<init1>\nfunc = no_such_init\n</init1>\n", "");

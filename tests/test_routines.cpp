@@ -1,6 +1,4 @@
-// Routines the unit tests register under the names their scripts use, each
-// in its own role's call form, so the tests can see the registration by
-// static initialisers work and call the resolved addresses.
+// Routines the unit tests' scripts name, each in its own role's call form, registered by static initialisers.
 #include "script/functable.h"
 #include "tests/test_support.h"
 

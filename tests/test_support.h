@@ -1,6 +1,5 @@
-// Helpers shared by the unit tests: a diagnostic-log capture, a scratch
-// working directory for parameter files, and the test routines registered in
-// the function table (test_routines.cpp).
+// Helpers shared by the unit tests: a diagnostic-log capture, a scratch working directory, and what the test
+// routines registered in the function table (test_routines.cpp) saw.
 #pragma once
 #include "core/log.h"
 

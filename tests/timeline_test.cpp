@@ -24,9 +24,8 @@ SceneRecord* records_from(std::vector<ScriptWord>& words)
 
 } // namespace
 
-// The init list counts the routines before the null; nothing built or an
-// exhausted arena gives null rather than a write through a null block. No
-// test-framework call may run while the tiny arena serves operator new.
+// The init list counts the routines before the null; nothing built or an exhausted arena gives null. No
+// test-framework call while the tiny arena serves operator new.
 TEST(Timeline, InitListAndTheNullResults)
 {
     Routine list[] = {R(0), R(1), R(2), nullptr}, empty[] = {nullptr};
@@ -54,13 +53,11 @@ TEST(Timeline, InitListAndTheNullResults)
     EXPECT_EQ(init, nullptr);
 }
 
-// Starts, lengths (next start minus this one), routines, the second list and
-// transitions; a zero routine count ends the records, also in the middle.
+// Starts, lengths (next start minus this one), routines, second list, transitions; a zero count ends the records.
 TEST(Timeline, RecordsCarryStartsLengthsRoutinesAndTransitions)
 {
     ScriptWord r0 = word_of(R(0)), r1 = word_of(R(1)), p = word_of(R(2)), q = word_of(R(3));
-    // Scenes of 1000 (with a second list R1 R0), 2500 (two routines, an 800
-    // ms transition with prefunc P and postfunc_init Q only) and 500 ms.
+    // 1000 ms (second list R1 R0), 2500 ms (two routines, 800 ms transition, prefunc P, postfunc_init Q), 500 ms.
     std::vector<ScriptWord> words{0,    1, r0, 2, r1, r0, 0,                 //
                                   1000, 2, r0, r1, 0, 1, 800, p, 0, 0, q, //
                                   3500, 1, r1, 0, 0,                       //
