@@ -1,7 +1,8 @@
-// Clock, running statistics, pacing and the key table, on a fake platform: a counter the test sets, sleeps
-// that only record, and the display's reported rate run through the real refresh-rate rule.
+// Clock, running statistics, pacing, the key table and the effects' clock wrapping, on a fake platform: a
+// counter the test sets, sleeps that only record, the reported rate run through the real refresh-rate rule.
 #include "core/clock.h"
 #include "core/keys.h"
+#include "effects/clock_wrap.h"
 #include "platform/refresh_rate.h"
 #include "platform/time.h"
 #include "platform/window.h"
@@ -146,9 +147,7 @@ TEST(Keys, TableSortsAndMapsVirtualKeys)
     for (auto [key, mapped] : {std::pair{0x1B, KEY_ESCAPE}, {0x41, 1}, {0x5A, 26}, {0x30, 27}, {0x7F, 52},
                                {0x6E, 108}, {0x25, 89}, {0x07, -1}, {0xFF, -1}})
         EXPECT_EQ(map_key(key), mapped) << key;
-    int32_t duplicate = map_key(0x2D);
-    EXPECT_TRUE(duplicate == 55 || duplicate == 82);
-
+    EXPECT_TRUE(map_key(0x2D) == 55 || map_key(0x2D) == 82) << "a key listed twice maps to either entry";
     g_quit = 0;
     on_key(1, map_key(0x41));
     on_key(1, -1);
@@ -156,4 +155,21 @@ TEST(Keys, TableSortsAndMapsVirtualKeys)
     on_key(0, map_key(0x1B));
     EXPECT_EQ(g_quit, 1);
     g_quit = 0;
+}
+
+// Clock wrapping of the effects: broken steps (tiny negative, huge, infinite, NaN) land inside the cycle without
+// hanging. (Ordinary steps: the golden pictures.)
+TEST(ClockWrap, BrokenValuesLandInsideTheCycle)
+{
+    EXPECT_EQ(wrap_into(-1e-17, 0.0, 6.0), 0.0) << "a value that rounds up to the end wraps again";
+    for (double value : {std::nan(""), HUGE_VAL, -HUGE_VAL, 1e300, -1e300, 1e17 + 0.5, -1e-300}) {
+        const double into = wrap_into(value, 0.0, 6.0), above = wrap_above(value, 6.283184, 3.141592),
+                     below = wrap_below(value, -128.0, 704.0);
+        EXPECT_TRUE(into >= 0.0 && into < 6.0) << value << " -> " << into;
+        EXPECT_TRUE((std::isfinite(above) || value == -HUGE_VAL) && above <= 6.283184) << value << " -> " << above;
+        EXPECT_TRUE((std::isfinite(below) || value == HUGE_VAL) && below >= -128.0) << value << " -> " << below;
+    }
+    // The remainder is kept, not just any value in range.
+    EXPECT_DOUBLE_EQ(wrap_at_or_above(6e6 + 1.5, 6.0, 6.0), 1.5);
+    EXPECT_DOUBLE_EQ(wrap_below(-70400.0 + 3.0, -128.0, 704.0), 3.0);
 }

@@ -5,27 +5,12 @@
 
 #include <gtest/gtest.h>
 
-#include <variant>
-
 namespace {
 
-// One expected word: a number or the name of a registered routine.
-using Word = std::variant<int64_t, const char*>;
+using Words = std::vector<ScriptWord>;
 
-std::vector<ScriptWord> expand(std::initializer_list<Word> words)
-{
-    std::vector<ScriptWord> out;
-    for (const Word& w : words) {
-        if (std::holds_alternative<int64_t>(w)) {
-            out.push_back(static_cast<ScriptWord>(std::get<int64_t>(w)));
-        } else {
-            Routine r = FuncTable_Find(std::get<const char*>(w));
-            EXPECT_NE(r, nullptr) << std::get<const char*>(w);
-            out.push_back(word_of(r));
-        }
-    }
-    return out;
-}
+// The word of a registered routine (0, which no list expects there, if it is not registered).
+ScriptWord fn(const char* name) { return word_of(FuncTable_Find(name)); }
 
 std::vector<ScriptWord> scene_words() { return {g_scene_words, g_scene_words + g_scene_word_count}; }
 
@@ -62,19 +47,19 @@ TEST(ScriptInterface, BuildsTheSceneWordList)
                                "<empty>\ntime_length = 700\nnote = plain parameters are ignored\n</empty>\n</scenes>\n";
     const struct {
         std::string order;
-        std::vector<ScriptWord> words;
+        Words words;
     } cases[] = {
         {play("a") + play("b") + play("c") + play("a"),
-         expand({0, 1, "black", 0, 0, 1000, 1, "white", 0, 0, 3500, 1, "black", 0, 0, 4000, 1, "black", 0, 0, 5000, 0,
-                 0, 0})},
+         {0, 1, fn("black"), 0, 0, 1000, 1, fn("white"), 0, 0, 3500, 1, fn("black"), 0, 0, 4000, 1, fn("black"), 0, 0,
+          5000, 0, 0, 0}},
         {"remark = 1\n<other>\n</other>\n" + play("a") + play("empty"),
-         expand({0, 1, "black", 0, 0, 1000, 0, 0, 0, 1700, 0, 0, 0})},
+         {0, 1, fn("black"), 0, 0, 1000, 0, 0, 0, 1700, 0, 0, 0}},
         {play("a", "<transition>\ntime_length = 250\n</transition>\n"),
-         expand({0, 1, "black", 0, 1, 250, 0, 0, 0, 0, 1000, 0, 0, 0})},
+         {0, 1, fn("black"), 0, 1, 250, 0, 0, 0, 0, 1000, 0, 0, 0}},
         {play("a") + play("a", "<transition>\ntime_length = 500\npostfunc_init = sample_transition_post_init\n"
                                "postfunc = sample_transition_post\n</transition>\n"),
-         expand({0, 1, "black", 0, 0, 1000, 1, "black", 0, 1, 500, 0, 0, "sample_transition_post",
-                 "sample_transition_post_init", 2000, 0, 0, 0})},
+         {0, 1, fn("black"), 0, 0, 1000, 1, fn("black"), 0, 1, 500, 0, 0, fn("sample_transition_post"),
+          fn("sample_transition_post_init"), 2000, 0, 0, 0}},
     };
     for (const auto& c : cases) {
         LogCapture log;
@@ -97,7 +82,7 @@ TEST(ScriptInterface, InitListAndTheThreeFiles)
     ASSERT_NE(g_init_list, nullptr);
     EXPECT_TRUE(g_init_list[0] == FuncTable_Find("music_init") && g_init_list[1] == FuncTable_Find("test_init"));
     EXPECT_EQ(g_init_list[2], nullptr);
-    EXPECT_EQ(scene_words(), expand({0, 0, 0, 0}));
+    EXPECT_EQ(scene_words(), (Words{0, 0, 0, 0}));
 
     ScratchDir dir;
     dir.write("data/demo.conf", "<scenes>\n" + scene("a", "1000") + "</scenes>\n" + order(play("a")));
@@ -113,7 +98,7 @@ TEST(ScriptInterface, ANameInTwoFilesTheLaterParameterAndTheFirstSetWin)
     const std::string init = "speed = 1\n<scenes>\n" + scene("a", "1000") + "</scenes>\n";
     const std::string demo = "speed = 2\n<scenes>\n" + scene("a", "2000", "white") + "</scenes>\n" + order(play("a"));
     ASSERT_EQ(build(init, demo, "speed = 3\n"), 1);
-    EXPECT_EQ(scene_words(), expand({0, 1, "black", 0, 0, 1000, 0, 0, 0}));
+    EXPECT_EQ(scene_words(), (Words{0, 1, fn("black"), 0, 0, 1000, 0, 0, 0}));
     EXPECT_EQ(g_param_root->GetString("speed", ""), "3");
     EXPECT_EQ(g_param_root->GetSetCount(), 3); // scenes, scenes, order
 }

@@ -33,9 +33,7 @@ private:
 
 // What the registered test routines saw on their last call.
 struct RoutineCalls {
-    int frameCalls;
-    int hookCalls;
-    int initCalls;
+    int frameCalls, hookCalls, initCalls;
     double lastT, lastDt;
 };
 extern RoutineCalls g_routine_calls;
