@@ -17,10 +17,7 @@ Calls s_calls;
 std::vector<double> s_dts;
 int32_t s_music = 0;
 
-int32_t music_now()
-{
-    return s_music;
-}
+int32_t music_now() { return s_music; }
 
 void routine_a(int32_t, int32_t, double, double dt)
 {

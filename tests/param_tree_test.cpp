@@ -8,9 +8,6 @@
 // Paths descend through the first child of each name (a parameter shadows a later set); same-named sets indexed.
 TEST(ParamTree, PathsFindTheFirstOfEachNameAndSetsAreIndexed)
 {
-    auto* manager = new ParamManager();
-    EXPECT_TRUE(g_param_root == manager && manager->GetName() == "root" && manager->IsSet());
-
     ParamSet root("root");
     root.SetFloat("p", 1.0f);
     ParamSet* a = root.AddSet("a", true);
@@ -34,8 +31,8 @@ TEST(ParamTree, PathsFindTheFirstOfEachNameAndSetsAreIndexed)
     EXPECT_EQ(shadow.Find("p.x"), nullptr);
 }
 
-// Reassignment keeps one child; an unresolved path lands here under the whole name; a set's own name assigns
-// the set's value and keeps its children.
+// Reassignment keeps one child; an unresolved path lands here under the whole name. (A set's own name: the
+// parameter file's test.)
 TEST(ParamTree, AssignmentsUpdateInPlaceOrAppendUnderTheWholeName)
 {
     ParamSet root("root");
@@ -53,9 +50,6 @@ TEST(ParamTree, AssignmentsUpdateInPlaceOrAppendUnderTheWholeName)
     EXPECT_TRUE(root.Children()[1]->GetName() == "missing.v" && root.Children()[2]->GetName() == "child.w");
     EXPECT_EQ(root.Find("missing.v"), nullptr) << "the dotted name is read as a path";
 
-    root.SetFloat("child", 12.0f);
-    EXPECT_TRUE(root.Find("child")->IsSet() && root.Children().size() == 3u);
-    EXPECT_TRUE(child->ToString() == "12" && child->GetString("v", "") == "x");
 }
 
 TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)
@@ -76,7 +70,6 @@ TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)
         EXPECT_EQ(p.ToString(), c.text) << c.value;
         EXPECT_EQ(p.GetInt(), c.integer) << c.value;
     }
-    EXPECT_TRUE(Param("fresh").ToString() == "0" && Param("fresh").GetKind() == PARAM_NUMBER);
 }
 
 // With the arena exhausted the setters assign nothing and no null child is stored.

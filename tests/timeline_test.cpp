@@ -77,10 +77,6 @@ TEST(Timeline, RecordsCarryStartsLengthsRoutinesAndTransitions)
     EXPECT_TRUE(r[1].prefunc == R(2) && !r[1].postfunc && !r[1].prefunc_init && r[1].postfunc_init == R(3));
     EXPECT_TRUE(!r[0].prefunc && !r[3].routines);
 
-    g_timeline = r;
-    g_current_scene = 2;
-    EXPECT_EQ(GetCurrentScene(), &r[2]);
-
     std::vector<ScriptWord> none{0, 0, 0, 0};
     r = records_from(none);
     ASSERT_NE(r, nullptr);
