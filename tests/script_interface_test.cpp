@@ -1,9 +1,17 @@
-// Script interface: the init list and scene word list from the three files, each check in order with its message.
+// The script module: the function table (registration, duplicates, the 256-entry limit, exact names), the init
+// list and scene word list built from the three files (each check in order with its message), and the runtime
+// timeline made from those lists.
+#include "core/arena.h"
 #include "params/param.h"
+#include "script/functable.h"
 #include "script/script_interface.h"
+#include "script/timeline.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -79,9 +87,8 @@ TEST(ScriptInterface, InitListAndTheThreeFiles)
               1);
     for (const std::string& line : log.lines) // only the parser's, about config.conf
         EXPECT_EQ(line.rfind("ParamManager: ", 0), 0u) << line;
-    ASSERT_NE(g_init_list, nullptr);
-    EXPECT_TRUE(g_init_list[0] == FuncTable_Find("music_init") && g_init_list[1] == FuncTable_Find("test_init"));
-    EXPECT_EQ(g_init_list[2], nullptr);
+    ASSERT_TRUE(g_init_list && g_init_list[0] == FuncTable_Find("music_init") &&
+                g_init_list[1] == FuncTable_Find("test_init") && !g_init_list[2]);
     EXPECT_EQ(scene_words(), (Words{0, 0, 0, 0}));
 
     ScratchDir dir;
@@ -161,4 +168,129 @@ TEST(ScriptInterface, EachFailureReportsItsReasonInCheckOrder)
                                                    "Error: Couldn't find the order set!\n",
                                                    "Error: Couldn't find the scenes set!\n"}));
     EXPECT_EQ(build("", order("")), 1) << "an order that plays nothing needs no scenes";
+}
+
+// Registration by static initialisers in order, exact names, each role called in its own form.
+TEST(FuncTable, RegisteredRoutinesAreFoundByExactNameAndCalledInTheirForm)
+{
+    const char* names[] = {"music_init", "test_init", "black", "white", "sample_transition_post",
+                           "sample_transition_post_init"};
+    ASSERT_GE(g_funcTable.count, 6);
+    for (int i = 0; i < 6; ++i)
+        EXPECT_STREQ(g_funcTable.entries[i]->name, names[i]);
+    for (const char* other : {"Black", "black ", "blac", "blacks", ""})
+        EXPECT_EQ(FuncTable_Find(other), nullptr) << other;
+    FuncTable empty{};
+    EXPECT_EQ(functable_find(empty, "black"), nullptr);
+
+    g_routine_calls = {};
+    EXPECT_EQ(call_init_routine(FuncTable_Find("music_init")), 1);
+    EXPECT_EQ(call_init_routine(FuncTable_Find("test_init")), 0);
+    call_frame_routine(FuncTable_Find("black"), 2.5, 0.02);
+    call_hook_routine(FuncTable_Find("sample_transition_post_init"));
+    const RoutineCalls& c = g_routine_calls;
+    EXPECT_TRUE(c.initCalls == 2 && c.frameCalls == 1 && c.hookCalls == 1 && c.lastT == 2.5 && c.lastDt == 0.02);
+}
+
+static void impostor() {}
+
+// A duplicate name and the 257th entry are refused with their messages; existing entries stay in force.
+TEST(FuncTable, DuplicatesAndThe257thRegistrationAreRefused)
+{
+    Routine original = FuncTable_Find("black");
+    int32_t count = g_funcTable.count;
+    static FuncTableEntry duplicate = {"black", as_routine(&impostor)};
+    LogCapture log;
+    FuncTable_AddFunc(&duplicate);
+    EXPECT_TRUE(g_funcTable.count == count && FuncTable_Find("black") == original);
+
+    static FuncTable table{};
+    static std::vector<std::string> names;
+    static std::vector<FuncTableEntry> entries(257);
+    static int marks[257];
+    for (int i = 0; i < 257; ++i)
+        names.push_back("routine_" + std::to_string(i));
+    for (int i = 0; i < 257; ++i) // the names vector no longer grows: its strings stay put
+        functable_add(table, &(entries[i] = {names[i].c_str(), reinterpret_cast<Routine>(&marks[i])}));
+    EXPECT_EQ(table.count, 256);
+    EXPECT_EQ(log.lines, (std::vector<std::string>{"FuncTable_AddFunc: Function black already exists in function "
+                                                   "table!\n",
+                                                   "FuncTable_AddFunc: Too many functions in function table!\n"}));
+    EXPECT_EQ(functable_find(table, "routine_255"), reinterpret_cast<Routine>(&marks[255]));
+    EXPECT_EQ(functable_find(table, "routine_256"), nullptr);
+}
+
+namespace {
+
+Routine R(int i)
+{
+    static int marks[8];
+    return reinterpret_cast<Routine>(&marks[i]);
+}
+
+// Points the script's lists at `words` for script_init.
+SceneRecord* records_from(std::vector<ScriptWord>& words)
+{
+    g_scene_words = words.data();
+    g_scene_word_count = static_cast<int32_t>(words.size());
+    return script_init();
+}
+
+} // namespace
+
+// The init list counts the routines before the null; nothing built or an exhausted arena gives null. No
+// test-framework call while the tiny arena serves operator new.
+TEST(Timeline, InitListAndTheNullResults)
+{
+    Routine list[] = {R(0), R(1), R(2), nullptr}, empty[] = {nullptr};
+    g_init_list = list;
+    InitList* init = script_init_init();
+    ASSERT_TRUE(init && init->count == 3 && init->routines[0] == R(0) && init->routines[2] == R(2));
+    g_init_list = empty;
+    EXPECT_EQ(script_init_init()->count, 0);
+
+    g_scene_words = nullptr;
+    g_init_list = nullptr;
+    EXPECT_EQ(script_init(), nullptr);
+    EXPECT_EQ(script_init_init(), nullptr);
+
+    std::vector<ScriptWord> words{0, 1, word_of(R(0)), 0, 0, 100, 0, 0, 0};
+    g_scene_words = words.data();
+    g_init_list = list;
+    ASSERT_TRUE(arena_create(ARENA_UNIT + ARENA_REDZONE));
+    SceneRecord* records = script_init();
+    init = script_init_init();
+    arena_release();
+    EXPECT_EQ(records, nullptr);
+    EXPECT_EQ(init, nullptr);
+}
+
+// Starts, lengths (next start minus this one), routines, second list, transitions; a zero count ends the records.
+TEST(Timeline, RecordsCarryStartsLengthsRoutinesAndTransitions)
+{
+    ScriptWord r0 = word_of(R(0)), r1 = word_of(R(1)), p = word_of(R(2)), q = word_of(R(3));
+    // 1000 ms (second list R1 R0), 2500 ms (two routines, 800 ms transition, prefunc P, postfunc_init Q), 500 ms.
+    std::vector<ScriptWord> words{0,    1, r0, 2, r1, r0, 0,                 //
+                                  1000, 2, r0, r1, 0, 1, 800, p, 0, 0, q, //
+                                  3500, 1, r1, 0, 0,                       //
+                                  4000, 0, 0, 0,                           //
+                                  4200, 1, r0, 0, 0};                      // after the terminator: not read
+    SceneRecord* r = records_from(words);
+    ASSERT_NE(r, nullptr);
+    const int32_t starts[] = {0, 1000, 3500, 4000}, lengths[] = {1000, 2500, 500, 0}, counts[] = {1, 2, 1, 0};
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(r[i].start == starts[i] && r[i].length == lengths[i] && r[i].routineCount == counts[i] &&
+                    r[i].elapsed == 0.0 && r[i].hasTransition == (i == 1))
+            << i << ": " << r[i].start << " " << r[i].length << " " << r[i].routineCount;
+    EXPECT_TRUE(r[0].extraCount == 2 && r[0].extraRoutines[0] == R(1) && r[0].extraRoutines[1] == R(0));
+    EXPECT_TRUE(r[1].extraCount == 0 && r[1].extraRoutines == nullptr);
+    EXPECT_TRUE(r[1].routines[0] == R(0) && r[1].routines[1] == R(1) && r[2].routines[0] == R(1));
+    EXPECT_EQ(r[1].transitionLength, 800);
+    EXPECT_TRUE(r[1].prefunc == R(2) && !r[1].postfunc && !r[1].prefunc_init && r[1].postfunc_init == R(3));
+    EXPECT_TRUE(!r[0].prefunc && !r[3].routines);
+
+    std::vector<ScriptWord> none{0, 0, 0, 0};
+    r = records_from(none);
+    ASSERT_NE(r, nullptr);
+    EXPECT_TRUE(r[0].start == 0 && r[0].length == 0 && r[0].routineCount == 0 && !r[0].routines);
 }

@@ -15,10 +15,7 @@ static void capture_line(const char* text, void* user)
 
 LogCapture::LogCapture() : previous_(diag_set_sink(&capture_line, this)) {}
 
-LogCapture::~LogCapture()
-{
-    diag_set_sink(previous_, nullptr);
-}
+LogCapture::~LogCapture() { diag_set_sink(previous_, nullptr); }
 
 ScratchDir::ScratchDir()
 {
