@@ -14,7 +14,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cmath>
 #include <cstdlib>
 #include <regex>
 #include <string>
@@ -36,11 +35,8 @@ int32_t logged_music_init()
 {
     s_log.push_back("init");
     glGetIntegerv(GL_VIEWPORT, s_init_viewport.data());
-    const int64_t frames = 44100;
-    std::vector<int16_t> pcm(static_cast<size_t>(frames) * 2);
-    for (int64_t i = 0; i < frames; ++i)
-        pcm[i * 2] = pcm[i * 2 + 1] = static_cast<int16_t>(4000 * std::sin(0.0314 * static_cast<double>(i)));
-    if (!encode_mp3(pcm.data(), frames, Mp3Options{}, &s_tone))
+    const std::vector<int16_t> pcm(2 * 44100); // a second of stereo silence
+    if (!encode_mp3(pcm.data(), 44100, Mp3Options{}, &s_tone))
         return 0;
     music_set_source(s_tone.data(), static_cast<int32_t>(s_tone.size()));
     return music_init();

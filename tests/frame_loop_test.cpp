@@ -30,8 +30,7 @@ void post(int32_t, int32_t, double, double) { s_calls.push_back("post"); }
 void pre_init() { s_calls.push_back("pre_init"); }
 void post_init() { s_calls.push_back("post_init"); }
 
-Routine s_a[] = {as_routine(&routine_a)};
-Routine s_b[] = {as_routine(&routine_b)};
+Routine s_a[] = {as_routine(&routine_a)}, s_b[] = {as_routine(&routine_b)};
 
 SceneRecord scene(int32_t start, Routine* routines = nullptr)
 {
@@ -174,9 +173,8 @@ TEST(InitRunner, TheBandGrowsBy800OverTheCountInSinglePrecision)
 TEST(PreviewSeek, SceneStartsAndStepsStayWithinThePlayedScenes)
 {
     const std::vector<SceneRecord> timeline{scene(0, s_a), scene(10000, s_b), scene(25000, s_a), scene(40000)};
-    const SceneRecord* tl = timeline.data();
     for (auto [ms, index] : {std::pair{0, 0}, {9999, 0}, {10000, 1}, {50000, 2}}) // never the terminator
-        EXPECT_EQ(scene_index_at(tl, ms), index) << ms;
+        EXPECT_EQ(scene_index_at(timeline.data(), ms), index) << ms;
     const struct {
         int32_t from;
         SeekKey key;
@@ -189,7 +187,7 @@ TEST(PreviewSeek, SceneStartsAndStepsStayWithinThePlayedScenes)
         {30000, SeekKey::Beginning, 0},
     };
     for (const auto& s : seeks)
-        EXPECT_EQ(seek_target(tl, s.from, s.key), s.to) << s.from << " key " << static_cast<int>(s.key);
+        EXPECT_EQ(seek_target(timeline.data(), s.from, s.key), s.to) << s.from << " key " << static_cast<int>(s.key);
     SceneRecord empty[1]{};
     EXPECT_EQ(seek_target(empty, 0, SeekKey::Forward), -1);
 }

@@ -120,8 +120,7 @@ TEST(JpegDecode, ColourGreyAndProgressivePicturesAtTheirOwnSize)
         }
         EXPECT_LE(worst, components == 1 ? 4 : 10);
         Decoded p = decode(DecodeImage, jpeg(source, w, h, components, true));
-        ASSERT_TRUE(p.data && p.width == w && p.height == h);
-        EXPECT_EQ(std::memcmp(c.data, p.data, w * h * 4), 0);
+        EXPECT_TRUE(p.data && p.width == w && p.height == h && std::memcmp(c.data, p.data, w * h * 4) == 0);
     }
 }
 
@@ -203,8 +202,8 @@ TEST(GifDecode, OnlyTheFirstImageIsReadAndItsSizeIsCheckedFirst)
     Bytes twoFrames(file.begin(), file.end() - 1);
     twoFrames.insert(twoFrames.end(), {0x2C, 0, 0, 0, 0, 3, 0, 2, 0, 0, 2, 5, 0xFF, 0xFF, 0xFF, 0x00, 0x00});
     Decoded first = decode(DecodeImage, file), both = decode(DecodeImage, twoFrames);
-    ASSERT_TRUE(first.data && both.data && both.width == 7 && both.height == 5);
-    EXPECT_EQ(std::memcmp(first.data, both.data, 7 * 5 * 4), 0);
+    ASSERT_TRUE(first.data && both.data && both.width == 7 && both.height == 5 &&
+                std::memcmp(first.data, both.data, 7 * 5 * 4) == 0);
 
     GifFlood flood;
     for (int side : {16384, 16385}) {

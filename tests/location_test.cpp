@@ -9,8 +9,7 @@
 namespace {
 
 struct Located {
-    std::string text;
-    std::string where;
+    std::string text, where;
 };
 
 void locate(const char* text, void* user)

@@ -8,10 +8,7 @@
 
 namespace fs = std::filesystem;
 
-static void capture_line(const char* text, void* user)
-{
-    static_cast<LogCapture*>(user)->lines.emplace_back(text);
-}
+static void capture_line(const char* text, void* user) { static_cast<LogCapture*>(user)->lines.emplace_back(text); }
 
 LogCapture::LogCapture() : previous_(diag_set_sink(&capture_line, this)) {}
 

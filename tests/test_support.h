@@ -24,7 +24,6 @@ public:
     ~ScratchDir();
     // Writes `content` to `relativePath`, creating parent directories.
     void write(const std::string& relativePath, const std::string& content);
-    std::string path() const { return path_; }
 
 private:
     std::string path_;
