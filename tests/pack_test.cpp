@@ -225,7 +225,8 @@ TEST(Model, RefusesBadFilesAndKeepsNothingOfThem)
         LogCapture log;
         Model model;
         EXPECT_FALSE(load(model, write_ms3d(records)));
-        ASSERT_TRUE(one_loader_message(log.lines) && (!c.message || log.lines[0] == c.message)) << log.lines[0];
+        ASSERT_TRUE(one_loader_message(log.lines) && (!c.message || log.lines[0] == c.message))
+            << testing::PrintToString(log.lines);
         EXPECT_TRUE(model.pack && !model.vertices && !model.triangles && !model.groups && !model.materials);
     }
 
