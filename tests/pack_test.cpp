@@ -171,7 +171,6 @@ bool load(Model& model, const std::vector<uint8_t>& file, std::vector<PackFile> 
     return model.Load(s_packs.back().data(), "MODEL.ms3d", static_cast<uint32_t>(s_packs.back().size()));
 }
 
-// Exactly one message, from the loader.
 bool one_loader_message(const std::vector<std::string>& lines)
 {
     return lines.size() == 1u && lines[0].rfind("Model::LoadFromMemory: ", 0) == 0;
