@@ -1,5 +1,4 @@
-// vigil-assets run on crafted files: every refusal names its reason and ends
-// with status 1 (a refused file) or 2 (bad usage).
+// vigil-assets on crafted files: each refusal names its reason, with status 1 (refused file) or 2 (bad usage).
 #include "tests/test_support.h"
 #include "tools/common/asset_writers.h"
 #include "tools/common/picture_writer.h"
@@ -14,8 +13,7 @@
 TEST(AssetsTool, RefusalsNameTheirReasonWithTheRightStatus)
 {
     ScratchDir dir;
-    // A run-length TGA whose 6000 x 6000 x 4 bytes pass the tool's memory;
-    // LoadTGA refuses it without a message of its own.
+    // A run-length 6000 x 6000 TGA whose 144 MB pass the tool's memory; LoadTGA refuses it silently.
     TgaWriteOptions options;
     options.width = 6000, options.height = 1, options.rle = true;
     std::vector<uint8_t> file = write_tga(options, std::vector<uint8_t>(6000 * 4).data());

@@ -1,5 +1,4 @@
-// The shared frame step: scene advance, the transition state machine, time
-// steps and the order of routine and hook calls; the loading band; the
+// The shared frame step (scene advance, transition states, time steps, call order), the loading band, the
 // virtual frames and the preview's seek targets.
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
@@ -18,10 +17,7 @@ Calls s_calls;
 std::vector<double> s_dts;
 int32_t s_music = 0;
 
-int32_t music_now()
-{
-    return s_music;
-}
+int32_t music_now() { return s_music; }
 
 void routine_a(int32_t, int32_t, double, double dt)
 {
@@ -34,8 +30,7 @@ void post(int32_t, int32_t, double, double) { s_calls.push_back("post"); }
 void pre_init() { s_calls.push_back("pre_init"); }
 void post_init() { s_calls.push_back("post_init"); }
 
-Routine s_a[] = {as_routine(&routine_a)};
-Routine s_b[] = {as_routine(&routine_b)};
+Routine s_a[] = {as_routine(&routine_a)}, s_b[] = {as_routine(&routine_b)};
 
 SceneRecord scene(int32_t start, Routine* routines = nullptr)
 {
@@ -96,11 +91,9 @@ TEST(FrameLoop, TheIndexMovesAtMostOneRecordPerFrameAndTimeStepsStartAtZero)
     EXPECT_EQ(frame_advance(loop, 0.0, &music_now), FrameResult::Ended);
 }
 
-// The transition state table: the lead-in window [start, start + length]
-// opens the post state (postfunc_init once, then postfunc every frame, also
-// beyond the window), the lead-out window [end - length, end) the pre state;
-// the flags carry over a scene change, null hooks still switch them and
-// reset the transition clock, and windows near 2^31 are not wrapped round.
+// Lead-in window [start, start + length] opens the post state (postfunc_init once, then postfunc every frame),
+// lead-out [end - length, end) the pre state; flags carry over scene changes, null hooks still switch them,
+// windows near 2^31 do not wrap.
 TEST(FrameLoop, TransitionStatesFollowTheWindowsAndCarryAcrossScenes)
 {
     struct Step {
@@ -171,20 +164,17 @@ TEST(FrameLoop, TransitionStatesFollowTheWindowsAndCarryAcrossScenes)
 
 TEST(InitRunner, TheBandGrowsBy800OverTheCountInSinglePrecision)
 {
-    EXPECT_EQ(loading_band_end(4, 1), 200.0f);
-    EXPECT_EQ(loading_band_end(4, 4), 800.0f);
-    float third = static_cast<float>(800.0 / 3);
-    EXPECT_EQ(loading_band_end(3, 1), third);
-    EXPECT_EQ(loading_band_end(3, 2), third * 2.0f);
+    const float third = static_cast<float>(800.0 / 3);
+    EXPECT_TRUE(loading_band_end(4, 1) == 200.0f && loading_band_end(4, 4) == 800.0f);
+    EXPECT_TRUE(loading_band_end(3, 1) == third && loading_band_end(3, 2) == third * 2.0f);
     EXPECT_NEAR(loading_band_end(3, 3), 800.0f, 1e-3f);
 }
 
 TEST(PreviewSeek, SceneStartsAndStepsStayWithinThePlayedScenes)
 {
     const std::vector<SceneRecord> timeline{scene(0, s_a), scene(10000, s_b), scene(25000, s_a), scene(40000)};
-    const SceneRecord* tl = timeline.data();
     for (auto [ms, index] : {std::pair{0, 0}, {9999, 0}, {10000, 1}, {50000, 2}}) // never the terminator
-        EXPECT_EQ(scene_index_at(tl, ms), index) << ms;
+        EXPECT_EQ(scene_index_at(timeline.data(), ms), index) << ms;
     const struct {
         int32_t from;
         SeekKey key;
@@ -197,13 +187,12 @@ TEST(PreviewSeek, SceneStartsAndStepsStayWithinThePlayedScenes)
         {30000, SeekKey::Beginning, 0},
     };
     for (const auto& s : seeks)
-        EXPECT_EQ(seek_target(tl, s.from, s.key), s.to) << s.from << " key " << static_cast<int>(s.key);
+        EXPECT_EQ(seek_target(timeline.data(), s.from, s.key), s.to) << s.from << " key " << static_cast<int>(s.key);
     SceneRecord empty[1]{};
     EXPECT_EQ(seek_target(empty, 0, SeekKey::Forward), -1);
 }
 
-// Virtual frames: the music position is floored, and a seek starts at the
-// first frame whose position reaches the target.
+// The music position is floored; a seek starts at the first frame whose position reaches the target.
 TEST(PreviewSeek, TheFirstDrawnFrameIsTheFirstWhoseMusicReachesTheTarget)
 {
     EXPECT_EQ(virtual_music_ms(2, 30), 66);

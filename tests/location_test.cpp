@@ -1,4 +1,4 @@
-// Script diagnostics point at the file and line they are about.
+// Diagnostics: the log sink's text, and script messages pointing at their file and line.
 #include "params/location.h"
 #include "params/param.h"
 #include "script/script_interface.h"
@@ -9,8 +9,7 @@
 namespace {
 
 struct Located {
-    std::string text;
-    std::string where;
+    std::string text, where;
 };
 
 void locate(const char* text, void* user)
@@ -36,13 +35,11 @@ std::vector<Located> check(const std::string& init, const std::string& demo)
 
 } // namespace
 
-// Messages point at their lines while tracking is on (an unclosed set at the
-// line that opened it); with tracking off nothing is recorded.
+// With tracking on, messages point at their lines (an unclosed set at its opening line); off, nothing is recorded.
 TEST(Locations, ParserAndBuilderMessagesPointAtTheirLines)
 {
     std::vector<Located> lines = check("<init1>\nfunc = no_such_init\n</init1>\n", "");
-    ASSERT_EQ(lines.size(), 1u);
-    EXPECT_EQ(lines[0].where, "data/init.conf:2");
+    ASSERT_TRUE(lines.size() == 1u && lines[0].where == "data/init.conf:2");
 
     lines = check("", "<scenes>\n<a>\ntime_length = 100\noops\n<routine>\nfunc = black\n</routine>\n</a>\n"
                       "</scenes>\n<order>\n<scene>\nscene_name = missing\n</scene>\n</order>\n<open>\n");
@@ -58,4 +55,18 @@ TEST(Locations, ParserAndBuilderMessagesPointAtTheirLines)
     LogCapture log;
     EXPECT_EQ(InitScriptInterface(), 0);
     EXPECT_TRUE(!location_of(g_param_root->GetSet("order")).file && !g_diag_subject && !g_parse_position.file);
+}
+
+// Formatted text of any length reaches the sink; without one it is dropped.
+TEST(DiagLog, SinkReceivesTheFormattedTextAndDetachingStopsIt)
+{
+    std::vector<std::string> lines;
+    {
+        LogCapture capture;
+        diag_log("Error: Couldn't find scene %s on line %i!\n", std::string(2000, 'x').c_str(), 12);
+        lines = capture.lines;
+    }
+    diag_log("nobody listens %d\n", 1);
+    const std::string expected = "Error: Couldn't find scene " + std::string(2000, 'x') + " on line 12!\n";
+    EXPECT_EQ(lines, std::vector<std::string>{expected});
 }

@@ -1,5 +1,6 @@
-// Parameter files: line reduction, tags, parameter typing, the 127-character
-// reads, line ends and the parser's three messages with line numbers.
+// Parameters: the tree (paths, duplicate names, set indexing, value kinds, numbers' text form) and the files
+// (line reduction, tags, typing, 127-character reads, line ends, the three messages).
+#include "core/arena.h"
 #include "params/param.h"
 #include "tests/test_support.h"
 
@@ -37,8 +38,7 @@ std::string mismatched(const char* set, const char* tag)
 
 } // namespace
 
-// Comments, blanks, tags taken verbatim, a new set for every begin tag, and
-// the typing of value words by stream extraction.
+// Comments, blanks, tags verbatim, a new set per begin tag, value words typed by stream extraction.
 TEST(ParamFile, LinesReduceToTagsAndTypedParameters)
 {
     LogCapture log;
@@ -55,8 +55,7 @@ TEST(ParamFile, LinesReduceToTagsAndTypedParameters)
     ASSERT_EQ(root->GetSetCount(), 5);
     EXPECT_EQ(root->GetSet("init1"), root->GetSetByIndex(0));
     EXPECT_EQ(root->GetSetByIndex(1)->GetString("func", ""), "second");
-    EXPECT_EQ(root->GetSetByIndex(2)->GetName(), " spaced ");
-    EXPECT_EQ(root->GetSetByIndex(3)->GetName(), "");
+    EXPECT_TRUE(root->GetSetByIndex(2)->GetName() == " spaced " && root->GetSetByIndex(3)->GetName().empty());
     const struct {
         const char* name;
         ParamKind kind;
@@ -75,9 +74,8 @@ TEST(ParamFile, LinesReduceToTagsAndTypedParameters)
     }
 }
 
-// Each message with its line number (blank and comment lines are counted,
-// a 200-character line counts as two, a CR LF as one character), and what
-// the tree keeps after it.
+// Messages with line numbers (a 200-character line counts as two, CR LF as one character), and what the tree
+// keeps after them.
 TEST(ParamFile, MessagesAndWhatParsingDoesAfterThem)
 {
     const std::string x126(126, 'x'), x127(127, 'x'), v69(69, 'v');
@@ -103,9 +101,7 @@ TEST(ParamFile, MessagesAndWhatParsingDoesAfterThem)
         {"<scenes>\r\n<a>\r\ntime_length = 127\r\n</a>\r\n</scenes>\r\nlast = end",
          {},
          {{"scenes.a.time_length", "127"}, {"last", "end"}}},
-        // A lone CR ends no line: what follows it stays on the line, and the
-        // value word ends at the CR as at any blank; a tag followed by one
-        // is no tag, since reduction leaves the CR.
+        // A lone CR ends no line but ends a value word; a tag followed by one is no tag.
         {"k = 1\rm = 2\n<s>\r\nx = 1\r</s>\r\n<t>\r",
          {malformed("s", 4), unclosed("s")},
          {{"k", "1"}, {"m", ""}, {"s.x", "1"}, {"s.t", ""}}},
@@ -125,16 +121,14 @@ TEST(ParamFile, MessagesAndWhatParsingDoesAfterThem)
     }
 }
 
-// A missing file is reported only by the result; deep nesting does not
-// exhaust the stack.
+// A missing file is reported only by the result; deep nesting does not exhaust the stack.
 TEST(ParamFile, MissingFileAndDeepNesting)
 {
     {
         ScratchDir dir;
         LogCapture log;
         ParamManager root;
-        EXPECT_FALSE(root.Load("data/absent.conf"));
-        EXPECT_TRUE(log.lines.empty() && root.Children().empty());
+        EXPECT_TRUE(!root.Load("data/absent.conf") && log.lines.empty() && root.Children().empty());
     }
     std::string text;
     const int depth = 200000;
@@ -146,10 +140,95 @@ TEST(ParamFile, MissingFileAndDeepNesting)
     EXPECT_EQ(log.lines.size(), static_cast<size_t>(depth));
     ParamSet* set = root;
     int levels = 0;
-    while (ParamSet* next = set->GetSet("a")) {
+    for (ParamSet* next; (next = set->GetSet("a")); ++levels)
         set = next;
-        ++levels;
+    EXPECT_TRUE(levels == depth && set->GetString("leaf", "") == "1") << levels;
+}
+
+// Paths descend through the first child of each name (a parameter shadows a later set); same-named sets indexed.
+TEST(ParamTree, PathsFindTheFirstOfEachNameAndSetsAreIndexed)
+{
+    ParamSet root("root");
+    root.SetFloat("p", 1.0f);
+    ParamSet* a = root.AddSet("a", true);
+    ParamSet* b = a->AddSet("b", false);
+    b->SetFloat("c", 3.0f);
+    ParamSet* a2 = root.AddSet("a", true);
+    EXPECT_EQ(root.Find("a.b.c"), b->Find("c"));
+    EXPECT_EQ(root.GetString("a.b.c", "none"), "3");
+    for (const char* absent : {"", "a.x", "a.", "A", "p.x"})
+        EXPECT_EQ(root.Find(absent), nullptr) << absent;
+    EXPECT_EQ(root.GetString("nothing", "fallback"), "fallback");
+    EXPECT_EQ(root.GetSet("a.b.c"), nullptr) << "a parameter is not a set";
+    EXPECT_EQ(root.GetSet("a"), a);
+    EXPECT_EQ(root.AddSet("a", false), a) << "without forceNew the existing set is returned";
+    EXPECT_TRUE(root.GetSetCount() == 2 && root.GetSetByIndex(1) == a2);
+    EXPECT_TRUE(!root.GetSetByIndex(2) && !root.GetSetByIndex(0xFFFFFFFFu));
+
+    ParamSet shadow("s");
+    shadow.SetFloat("p", 1.0f);
+    shadow.AddSet("p", true)->SetFloat("x", 2.0f);
+    EXPECT_EQ(shadow.Find("p.x"), nullptr);
+}
+
+// Reassignment keeps one child; an unresolved path lands here under the whole name. (A set's own name: the
+// parameter file's test.)
+TEST(ParamTree, AssignmentsUpdateInPlaceOrAppendUnderTheWholeName)
+{
+    ParamSet root("root");
+    ParamSet* child = root.AddSet("child", false);
+    child->SetString("v", "black");
+    root.SetFloat("child.v", 4.0f);
+    Param* v = child->Find("v");
+    EXPECT_TRUE(v->GetKind() == PARAM_NUMBER && v->ToString() == "4");
+    root.SetString("child.v", "x");
+    EXPECT_TRUE(v->GetInt() == 4 && v->ToString() == "x" && child->Children().size() == 1u);
+
+    root.SetFloat("missing.v", 7.0f);
+    root.SetFloat("child.w", 8.0f);
+    ASSERT_EQ(root.Children().size(), 3u);
+    EXPECT_TRUE(root.Children()[1]->GetName() == "missing.v" && root.Children()[2]->GetName() == "child.w");
+    EXPECT_EQ(root.Find("missing.v"), nullptr) << "the dotted name is read as a path";
+
+}
+
+TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)
+{
+    Param p("n");
+    struct Case {
+        float value;
+        const char* text;
+        int32_t integer;
+    } cases[] = {
+        {5000.0f, "5000", 5000},   {0.25f, "0.25", 0},        {2.999f, "2.999", 2},
+        {-0.5f, "-0.5", 0},        {-2.5f, "-2.5", -2},        {1234567.0f, "1.23457e+06", 1234567},
+        {999.9f, "999.9", 999},    {0.0f, "0", 0},
+        {3e38f, "3e+38", INT32_MAX}, {-3e38f, "-3e+38", INT32_MIN}, // saturated, not undefined
+    };
+    for (const Case& c : cases) {
+        p.SetFloat(c.value);
+        EXPECT_EQ(p.ToString(), c.text) << c.value;
+        EXPECT_EQ(p.GetInt(), c.integer) << c.value;
     }
-    EXPECT_EQ(levels, depth);
-    EXPECT_EQ(set->GetString("leaf", ""), "1");
+}
+
+// With the arena exhausted the setters assign nothing and no null child is stored.
+TEST(ParamTree, ExhaustedArenaStoresNoNullChild)
+{
+    ParamSet set("s");
+    set.SetFloat("kept", 1.0f);
+    set.AddSet("first", true);
+
+    // Too small for any Param; short names need no allocation of their own.
+    ASSERT_TRUE(arena_create(ARENA_UNIT));
+    ParamSet* added = set.AddSet("second", true);
+    set.SetFloat("x", 2.0f);
+    set.SetString("kept", "text"); // an existing parameter still takes a value
+    size_t children = set.Children().size();
+    int32_t remaining = g_arena.remaining;
+    arena_release();
+
+    EXPECT_TRUE(added == nullptr && children == 2u && set.Find("x") == nullptr);
+    EXPECT_EQ(remaining, ARENA_UNIT) << "nothing fitted, so nothing was handed out";
+    EXPECT_EQ(set.GetString("kept", ""), "text");
 }

@@ -1,16 +1,12 @@
-// Routines the unit tests register under the names their scripts use, each
-// in its own role's call form, so the tests can see the registration by
-// static initialisers work and call the resolved addresses.
+// Routines the unit tests' scripts name, each in its own role's call form, registered by static initialisers.
 #include "script/functable.h"
 #include "tests/test_support.h"
 
 RoutineCalls g_routine_calls;
 
-static void record_frame(int32_t a, int32_t b, double t, double dt)
+static void record_frame(int32_t, int32_t, double t, double dt)
 {
     ++g_routine_calls.frameCalls;
-    g_routine_calls.lastWord0 = a;
-    g_routine_calls.lastWord1 = b;
     g_routine_calls.lastT = t;
     g_routine_calls.lastDt = dt;
 }
@@ -27,16 +23,12 @@ static int32_t test_init()
 }
 static void black(int32_t a, int32_t b, double t, double dt) { record_frame(a, b, t, dt); }
 static void white(int32_t a, int32_t b, double t, double dt) { record_frame(a, b, t, dt); }
-static void sample_transition_pre(int32_t a, int32_t b, double t, double dt) { record_frame(a, b, t, dt); }
 static void sample_transition_post(int32_t a, int32_t b, double t, double dt) { record_frame(a, b, t, dt); }
-static void sample_transition_pre_init() { ++g_routine_calls.hookCalls; }
 static void sample_transition_post_init() { ++g_routine_calls.hookCalls; }
 
 VIGIL_REGISTER_ROUTINE(music_init);
 VIGIL_REGISTER_ROUTINE(test_init);
 VIGIL_REGISTER_ROUTINE(black);
 VIGIL_REGISTER_ROUTINE(white);
-VIGIL_REGISTER_ROUTINE(sample_transition_pre);
-VIGIL_REGISTER_ROUTINE(sample_transition_pre_init);
 VIGIL_REGISTER_ROUTINE(sample_transition_post);
 VIGIL_REGISTER_ROUTINE(sample_transition_post_init);

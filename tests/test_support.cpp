@@ -8,17 +8,11 @@
 
 namespace fs = std::filesystem;
 
-static void capture_line(const char* text, void* user)
-{
-    static_cast<LogCapture*>(user)->lines.emplace_back(text);
-}
+static void capture_line(const char* text, void* user) { static_cast<LogCapture*>(user)->lines.emplace_back(text); }
 
 LogCapture::LogCapture() : previous_(diag_set_sink(&capture_line, this)) {}
 
-LogCapture::~LogCapture()
-{
-    diag_set_sink(previous_, nullptr);
-}
+LogCapture::~LogCapture() { diag_set_sink(previous_, nullptr); }
 
 ScratchDir::ScratchDir()
 {

@@ -1,6 +1,5 @@
-// Helpers shared by the unit tests: a diagnostic-log capture, a scratch
-// working directory for parameter files, and the test routines registered in
-// the function table (test_routines.cpp).
+// Helpers shared by the unit tests: a diagnostic-log capture, a scratch working directory, and what the test
+// routines registered in the function table (test_routines.cpp) saw.
 #pragma once
 #include "core/log.h"
 
@@ -25,7 +24,6 @@ public:
     ~ScratchDir();
     // Writes `content` to `relativePath`, creating parent directories.
     void write(const std::string& relativePath, const std::string& content);
-    std::string path() const { return path_; }
 
 private:
     std::string path_;
@@ -34,10 +32,7 @@ private:
 
 // What the registered test routines saw on their last call.
 struct RoutineCalls {
-    int frameCalls;
-    int hookCalls;
-    int initCalls;
-    int32_t lastWord0, lastWord1;
+    int frameCalls, hookCalls, initCalls;
     double lastT, lastDt;
 };
 extern RoutineCalls g_routine_calls;

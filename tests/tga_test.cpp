@@ -1,6 +1,4 @@
-// LoadTGA: decoding (blue/red swap, vertical flip, packets across rows and
-// past the end), every refusal with its message, cut files read within their
-// length. Damaged files at large are the fuzz target's (fuzz/fuzz_tga.cpp).
+// LoadTGA: decoding, refusals with their messages, cut files. Damaged files at large: fuzz/fuzz_tga.cpp.
 #include "assets/tga.h"
 #include "tests/test_support.h"
 #include "tools/common/asset_writers.h"
@@ -35,8 +33,7 @@ struct Decoded {
     Bytes bytes() const { return {pixels, pixels + w * h * bpp / 8}; }
 };
 
-// Decodes the first `length` bytes of `file` from a block of exactly that
-// size, so the sanitizer build reports any read past it.
+// Decodes `length` bytes from a block of exactly that size, so the sanitizer build reports a read past it.
 Decoded decode(const Bytes& file, size_t length = SIZE_MAX)
 {
     length = std::min(length, file.size());
@@ -48,8 +45,7 @@ Decoded decode(const Bytes& file, size_t length = SIZE_MAX)
     return d;
 }
 
-// A picture whose rows differ and start with a run of equal pixels, top row
-// first.
+// Rows that differ, each starting with a run of equal pixels; top row first.
 Bytes test_picture(int w, int h, int bpp)
 {
     Bytes pixels;
@@ -62,8 +58,7 @@ Bytes test_picture(int w, int h, int bpp)
 
 } // namespace
 
-// What the writer stored comes back top row first; a file stored top row
-// first (descriptor 0x28) is flipped all the same. Every byte is needed.
+// What the writer stored comes back top row first (descriptor 0x28 flipped all the same); every byte is needed.
 TEST(LoadTGA, DecodesWhatTheWriterStoredAndRefusesEveryCut)
 {
     struct Case {
@@ -81,8 +76,7 @@ TEST(LoadTGA, DecodesWhatTheWriterStoredAndRefusesEveryCut)
         const Bytes file = write_tga({c.w, c.h, c.bpp, c.rle, c.descriptor, c.id, c.crossRows}, picture.data());
         LogCapture log;
         Decoded d = decode(file);
-        ASSERT_NE(d.pixels, nullptr);
-        EXPECT_TRUE(d.w == c.w && d.h == c.h && d.bpp == c.bpp);
+        ASSERT_TRUE(d.pixels && d.w == c.w && d.h == c.h && d.bpp == c.bpp);
         Bytes expected = picture;
         const size_t row = c.w * c.bpp / 8;
         for (size_t y = 0; c.descriptor == 0x28 && y < c.h; ++y) // stored top first, flipped all the same
@@ -97,11 +91,13 @@ TEST(LoadTGA, DecodesWhatTheWriterStoredAndRefusesEveryCut)
     }
 }
 
-// Hand-made files: bottom row first in the file, blue and red swapped, alpha
-// last; a packet holds (count & 0x7F) + 1 pixels, runs go on across rows and
-// are cut at the end of the picture (a raw packet's extra pixels unread).
+// Hand-made files: bottom row first, blue and red swapped, alpha last; (count & 0x7F) + 1 pixels a packet, runs
+// across rows, cut at the picture's end.
 TEST(LoadTGA, SwapsFlipsAndCountsPacketPixels)
 {
+    Bytes run; // 0xFF: one pixel 128 times; then two packets 0x00 of exactly one pixel
+    for (int i = 0; i < 128; ++i)
+        run.insert(run.end(), {3, 2, 1});
     const std::pair<Bytes, Bytes> cases[] = {
         {tga_header(2, 1, 2, 24, 0x00) + Bytes{10, 20, 30, 40, 50, 60}, {60, 50, 40, 30, 20, 10}},
         {tga_header(2, 1, 3, 32, 0x08) + Bytes{1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12},
@@ -110,15 +106,10 @@ TEST(LoadTGA, SwapsFlipsAndCountsPacketPixels)
          {1, 1, 1, 1, 1, 1, 2, 2, 2, 1, 1, 1, 1, 1, 1, 1, 1, 1}},
         {tga_header(10, 2, 1, 32, 8) + Bytes{0xFF, 1, 2, 3, 4}, {3, 2, 1, 4, 3, 2, 1, 4}},
         {tga_header(10, 2, 1, 24, 0) + Bytes{0x05, 1, 2, 3, 4, 5, 6}, {3, 2, 1, 6, 5, 4}},
+        {tga_header(10, 130, 1, 24, 0) + Bytes{0xFF, 1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9}, run + Bytes{6, 5, 4, 9, 8, 7}},
     };
     for (const auto& [file, pixels] : cases)
         EXPECT_EQ(decode(file).bytes(), pixels);
-    // 0xFF: one pixel 128 times; 0x00: exactly one pixel.
-    Decoded d = decode(tga_header(10, 130, 1, 24, 0) + Bytes{0xFF, 1, 2, 3, 0, 4, 5, 6, 0, 7, 8, 9});
-    ASSERT_NE(d.pixels, nullptr);
-    for (int i = 0; i < 128; ++i)
-        ASSERT_EQ(std::memcmp(d.pixels + 3 * i, "\3\2\1", 3), 0) << "pixel " << i;
-    EXPECT_EQ(std::memcmp(d.pixels + 3 * 128, "\6\5\4\11\10\7", 6), 0);
 }
 
 TEST(LoadTGA, RefusesWithItsMessages)
@@ -131,7 +122,6 @@ TEST(LoadTGA, RefusesWithItsMessages)
     const std::pair<Bytes, std::string> cases[] = {
         {colourMapped, "LoadTGA: Colour-mapped images are unsupported!\n"},
         {tga_header(3, 2, 2, 8, 0), unmapped},
-        {tga_header(11, 2, 2, 8, 0), unmapped},
         {tga_header(2, 2, 1, 16, 8), "LoadTGA: Only 24 and 32 bpp images are supported (bpp is 16)!\n"},
         {tga_header(10, 2, 1, 32, 0x00), "LoadTGA: Invalid image descriptor (32 bpp, imDesc=0)\n"},
         {tga_header(2, 2, 1, 32, 0x24), "LoadTGA: Invalid image descriptor (32 bpp, imDesc=36)\n"},
@@ -156,7 +146,6 @@ TEST(LoadTGA, RefusesWithItsMessages)
     EXPECT_EQ(LoadTGA(nullptr, nullptr, nullptr, nullptr), nullptr);
     EXPECT_EQ(LoadTGA(colourMapped.data(), &w, nullptr, &bpp), nullptr);
     EXPECT_EQ(LoadTGATexture(nullptr, GL_NEAREST), nullptr);
-    ASSERT_EQ(log.lines.size(), 2u);
+    ASSERT_TRUE(log.lines.size() == 2u && log.lines[1].find(", a_h=0, ") != std::string::npos);
     EXPECT_EQ(log.lines[0], "LoadTGA: Invalid parameter (a_data=0, a_w=0, a_h=0, a_bpp=0)!\n");
-    EXPECT_NE(log.lines[1].find(", a_h=0, "), std::string::npos);
 }
