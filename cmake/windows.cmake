@@ -21,28 +21,11 @@ add_library(vigil_arena_new OBJECT core/arena_new.cpp platform/win32/memory.cpp)
 # Shared code, as on Linux, minus the picture decoders of libjpeg and giflib
 # (the OLE picture loader stands in for them).
 add_library(vigil_win_base STATIC
-  core/arena.cpp
-  core/log.cpp
-  core/random.cpp
-  core/clock.cpp
-  core/keys.cpp
-  core/skip_drawing.cpp
-  platform/refresh_rate.cpp
+  ${VIGIL_BASE_SOURCES}
+  ${VIGIL_ASSET_SOURCES}
   core/frame_loop.cpp
   core/init_runner.cpp
   core/music.cpp
-  params/param.cpp
-  params/param_file.cpp
-  params/location.cpp
-  script/functable.cpp
-  script/script_interface.cpp
-  script/timeline.cpp
-  assets/reader.cpp
-  assets/tiled_texture.cpp
-  assets/image.cpp
-  assets/tga.cpp
-  assets/pack.cpp
-  assets/model.cpp
   platform/sound_position.cpp
   platform/win32/picture_loader.cpp
   platform/win32/fsound.cpp
