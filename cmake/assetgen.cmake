@@ -44,7 +44,7 @@ target_link_libraries(vigil-assetgen PRIVATE vigil_scene_painters vigil_picture_
 # The interface pictures' painting helpers; the contact sheet decodes with the demo's own decoders, which allocate through
 # the arena's operator new.
 add_library(vigil_interface_paint STATIC tools/assetgen/interface_paint.cpp)
-target_link_libraries(vigil_interface_paint PUBLIC vigil_picture_writer PkgConfig::CAIRO)
+target_link_libraries(vigil_interface_paint PUBLIC vigil_contact_grid PkgConfig::CAIRO)
 target_sources(vigil-assetgen PRIVATE tools/assetgen/contact_sheet.cpp $<TARGET_OBJECTS:vigil_arena_new>)
 target_link_libraries(vigil-assetgen PRIVATE vigil_interface_paint vigil_assets)
 

@@ -1,6 +1,7 @@
 // Painting helpers of the content generator. See interface_paint.h.
 #include "tools/assetgen/interface_paint.h"
 
+#include "tools/common/contact_grid.h"
 #include "tools/common/picture_writer.h"
 
 #include <algorithm>
@@ -350,22 +351,12 @@ void brush_texture(Canvas& canvas, float amount, float scale, float stretch, flo
 
 // ---------------------------------------------------------------- cairo ----
 
-void set_text_options(cairo_t* cr)
-{
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_set_font_options(cr, options);
-    cairo_font_options_destroy(options);
-}
-
 Grey cairo_mask(int width, int height, const std::function<void(cairo_t*)>& draw)
 {
     Grey mask(width, height);
     cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_A8, width, height);
     cairo_t* cr = cairo_create(surface);
-    set_text_options(cr);
+    ::set_text_options(cr);
     cairo_set_source_rgba(cr, 0, 0, 0, 1);
     draw(cr);
     cairo_destroy(cr);

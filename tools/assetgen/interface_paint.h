@@ -104,9 +104,6 @@ void brush_texture(Canvas& canvas, float amount, float scale, float stretch, flo
 // Draws with cairo on a fresh transparent surface of the given size and
 // returns its alpha (A8: paths and text become masks).
 Grey cairo_mask(int width, int height, const std::function<void(cairo_t*)>& draw);
-// Sets the font options every generated text uses: grey antialiasing, no
-// hinting, so the glyphs do not depend on the machine's font settings.
-void set_text_options(cairo_t* cr);
 
 // ---------------------------------------------------------------- output ----
 

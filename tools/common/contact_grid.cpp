@@ -24,17 +24,6 @@ void label(cairo_t* cr, double x, double y, double size, const std::string& text
     cairo_show_text(cr, text.c_str());
 }
 
-// Grey antialiasing without hinting: the same sheet on every machine.
-void set_text_options(cairo_t* cr)
-{
-    cairo_font_options_t* options = cairo_font_options_create();
-    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-    cairo_set_font_options(cr, options);
-    cairo_font_options_destroy(options);
-}
-
 void draw_tile(cairo_t* cr, const GridTile& tile, int cx, int cy)
 {
     cairo_set_source_rgb(cr, 0.07, 0.07, 0.08);
@@ -71,6 +60,16 @@ void draw_tile(cairo_t* cr, const GridTile& tile, int cx, int cy)
 }
 
 } // namespace
+
+void set_text_options(cairo_t* cr)
+{
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_set_font_options(cr, options);
+    cairo_font_options_destroy(options);
+}
 
 GridTile make_grid_tile(const uint8_t* pixels, int w, int h, int channels, std::string title, std::string detail)
 {

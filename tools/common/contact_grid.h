@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+typedef struct _cairo cairo_t;
+
 // One cell of the sheet. The picture is kept only as its thumbnail.
 struct GridTile {
     std::string title;
@@ -32,3 +34,7 @@ GridTile make_grid_tile(const uint8_t* pixels, int width, int height, int channe
 // written.
 bool write_grid_png(const std::string& png_path, const std::string& header, const std::vector<GridTile>& tiles,
                     int columns, std::string& error);
+
+// Grey antialiasing without hinting, so that drawn text does not depend on
+// the machine's font settings: the same pixels on every machine.
+void set_text_options(cairo_t* cr);
