@@ -34,12 +34,18 @@ until_frames() {
 }
 
 # finish: waits up to 10 s for the player to end (then kills it); sets
-# $status and $after (the screen size once it ended).
+# $status and $after (the screen size once it ended). A screen left in the
+# demo's mode gets a fresh server, so that the next case starts from the
+# desktop and fails only for its own reasons.
 finish() {
   for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
   kill -KILL "$pid" 2>/dev/null
   { wait "$pid"; } 2>/dev/null; status=$?
   after=$(screen_size)
+  if [ "$after" != 1280x1024 ]; then
+    stop_server
+    start_server "$config" || { echo "the Xorg server did not come back" >&2; exit 1; }
+  fi
 }
 
 config="$scratch/modes.conf"
