@@ -12,12 +12,20 @@ namespace {
 using Decoder = uint8_t* (*)(const void*, uint32_t, int32_t*, int32_t*);
 using Size = std::pair<int32_t, int32_t>;
 
+// Pictures of up to a million colour pixels fit; larger ones are refused for
+// want of memory, as in a nearly full player. A tiny file can declare a
+// picture of hundreds of megabytes, and zero-filling, drawing and clearing
+// that much on every such input slowed the target from tens of thousands of
+// runs a second to a few hundred; the size checks
+// all come before the picture is allocated, so they are fuzzed all the same.
+constexpr int32_t PICTURE_ARENA_SIZE = 4 << 20;
+
 // One decode in an arena of its own, as if it were the first picture: the
 // size of the picture it returns, whose pixels must all be readable, or
 // nothing when it refuses.
 std::optional<Size> decode(Decoder decoder, const uint8_t* data, size_t size, size_t bytesPerPixel)
 {
-    FuzzArenaScope arena;
+    FuzzArenaScope arena(PICTURE_ARENA_SIZE);
     int32_t width = -1, height = -1;
     uint8_t* pixels = decoder(data, static_cast<uint32_t>(size), &width, &height);
     if (!pixels)

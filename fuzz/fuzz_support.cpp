@@ -27,7 +27,7 @@ void drop_message(const char* text, void*)
 
 } // namespace
 
-FuzzArenaScope::FuzzArenaScope()
+FuzzArenaScope::FuzzArenaScope(int32_t capacity)
 {
     // The block is made once as the process-wide arena, so that this thread
     // becomes its owner (operator new serves no other thread from it), and
@@ -40,6 +40,10 @@ FuzzArenaScope::FuzzArenaScope()
         s_block = g_arena;
     }
     g_arena = s_block;
+    if (capacity > 0 && capacity < s_block.capacity) {
+        g_arena.capacity = capacity;
+        g_arena.remaining = capacity;
+    }
 }
 
 FuzzArenaScope::~FuzzArenaScope()

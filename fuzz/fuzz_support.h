@@ -5,7 +5,7 @@
 // input meets the same allocator as in the player: zero-filled memory, nulls
 // from the nothrow forms when a request does not fit, poisoned gaps between
 // allocations. FuzzArenaScope gives each input a fresh, empty arena of the
-// player's size and takes it away again afterwards, so inputs cannot see each
+// player's size (or less) and takes it away again afterwards, so inputs cannot see each
 // other's objects and memory does not grow over millions of runs. Outside the
 // scope operator new serves from the C heap, which keeps libFuzzer's own
 // allocations between inputs out of the arena.
@@ -14,12 +14,15 @@
 // attaches a sink that formats every message and drops it, so the
 // formatting of names taken from the input is exercised too.
 #pragma once
+#include "core/arena.h"
+
 #include <cstddef>
 #include <cstdint>
 
 class FuzzArenaScope {
 public:
-    FuzzArenaScope();
+    // `capacity`: the bytes this input may use, at most the player's arena.
+    explicit FuzzArenaScope(int32_t capacity = DEMO_ARENA_SIZE);
     ~FuzzArenaScope();
     FuzzArenaScope(const FuzzArenaScope&) = delete;
     FuzzArenaScope& operator=(const FuzzArenaScope&) = delete;
