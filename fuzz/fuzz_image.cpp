@@ -16,8 +16,8 @@ using Size = std::pair<int32_t, int32_t>;
 // want of memory, as in a nearly full player. A tiny file can declare a
 // picture of hundreds of megabytes, and zero-filling, drawing and clearing
 // that much on every such input slowed the target from tens of thousands of
-// runs a second to a few hundred; the size checks
-// all come before the picture is allocated, so they are fuzzed all the same.
+// runs a second to a few hundred. The size checks all come before the
+// picture is allocated, so they are fuzzed all the same.
 constexpr int32_t PICTURE_ARENA_SIZE = 4 << 20;
 
 // One decode in an arena of its own, as if it were the first picture: the
