@@ -96,7 +96,7 @@ BuiltScript build_script(const std::filesystem::path& dir)
             scene.text += name_of(record->routines[r]) + " ";
         scene.text += "|";
         for (Routine hook : {record->prefunc, record->prefunc_init, record->postfunc, record->postfunc_init})
-            scene.text += " " + (hook ? name_of(hook) : "-");
+            scene.text.append(" ").append(hook ? name_of(hook) : "-");
         script.scenes.push_back(scene);
     }
     script.end = record->start;
