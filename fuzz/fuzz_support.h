@@ -5,10 +5,10 @@
 // input meets the same allocator as in the player: zero-filled memory, nulls
 // from the nothrow forms when a request does not fit, poisoned gaps between
 // allocations. FuzzArenaScope gives each input a fresh, empty arena of the
-// player's size (or less) and takes it away again afterwards, so inputs cannot see each
-// other's objects and memory does not grow over millions of runs. Outside the
-// scope operator new serves from the C heap, which keeps libFuzzer's own
-// allocations between inputs out of the arena.
+// player's size (or less) and takes it away again afterwards, so inputs
+// cannot see each other's objects and memory does not grow over millions of
+// runs. Outside the scope operator new serves from the C heap, which keeps
+// libFuzzer's own allocations between inputs out of the arena.
 //
 // The diagnostic log: LLVMFuzzerInitialize, defined here for every target,
 // attaches a sink that formats every message and drops it, so the
