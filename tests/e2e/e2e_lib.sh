@@ -20,7 +20,13 @@ check() { # check NAME CONDITION...
   local name=$1; shift
   if "$@"; then echo "ok: $name"; else echo "FAILED: $name"; failures=$((failures + 1)); fi
 }
-has() { grep -qF -- "$2" "$1"; }
+# has FILE TEXT: true when FILE holds TEXT; otherwise shows what it holds.
+has() {
+  grep -qF -- "$2" "$1" && return 0
+  echo "  (\"$2\" is not in $1, which holds:)"
+  head -n 20 "$1" 2>&1 | sed 's/^/  | /'
+  return 1
+}
 lacks() { ! grep -qF -- "$2" "$1"; }
 report() { echo "$failures failed"; [ "$failures" -eq 0 ]; }
 
