@@ -62,5 +62,5 @@ enable_testing()
 if(VIGIL_LINUX_BUILD)
   add_test(NAME win_tests COMMAND bash ${CMAKE_SOURCE_DIR}/tests/win/win_tests.sh $<TARGET_FILE:vigil>
            $<TARGET_FILE:vigil-win-tests> ${VIGIL_LINUX_BUILD}/vigil-win-reference ${VIGIL_LINUX_BUILD}/vigil-capture)
-  set_tests_properties(win_tests PROPERTIES TIMEOUT 600 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
+  set_tests_properties(win_tests PROPERTIES TIMEOUT 900 SKIP_RETURN_CODE 77 RUN_SERIAL TRUE)
 endif()

@@ -1,9 +1,12 @@
 # Helpers of the end-to-end scripts, sourced by each. Makes the scratch
 # folder $scratch (removed at exit with every display server started here),
-# selects SDL's dummy audio, and gives: check (counts $failures), servers of
-# our own (Xvfb, or Xorg with the dummy video driver whose mode lines decide
-# what the display offers), the demo's window and key presses to it, and
-# short scripts written into a folder.
+# selects SDL's dummy audio, and gives: check (counts $failures), waits on
+# conditions with generous deadlines (a window exists, a line appeared, a
+# process ended) that say what they observed when they fail, servers of our
+# own (Xvfb, or Xorg with the dummy video driver whose mode lines decide what
+# the display offers), message boxes answered and keys pressed, and short
+# scripts written into a folder. Nothing here sleeps a fixed time: a loaded
+# machine only makes the waits longer.
 scratch=$(mktemp -d /tmp/vigil-e2e-XXXXXX)
 failures=0
 server=
@@ -27,24 +30,132 @@ has() {
   head -n 20 "$1" 2>&1 | sed 's/^/  | /'
   return 1
 }
-lacks() { ! grep -qF -- "$2" "$1"; }
+# lacks FILE TEXT: true when FILE does not hold TEXT; otherwise shows where.
+lacks() {
+  grep -qF -- "$2" "$1" || return 0
+  echo "  (\"$2\" is in $1:)"
+  grep -nF -- "$2" "$1" | head -n 5 | sed 's/^/  | /'
+  return 1
+}
+# is ACTUAL EXPECTED: true when they are the same text; otherwise shows both.
+is() {
+  [ "$1" = "$2" ] && return 0
+  echo "  (observed \"$1\", expected \"$2\")"
+  return 1
+}
 report() { echo "$failures failed"; [ "$failures" -eq 0 ]; }
 
-# wait_display FD FILE: waits for a server started with -displayfd and
-# points DISPLAY at it; false when it did not come up.
+# until_true SECONDS COMMAND...: runs COMMAND every 50 ms until it succeeds;
+# false when SECONDS passed first.
+until_true() {
+  local deadline=$((SECONDS + $1)); shift
+  until "$@"; do
+    [ "$SECONDS" -lt "$deadline" ] || return 1
+    sleep 0.05
+  done
+}
+
+# running PID: true while PID runs (neither ended nor a zombie).
+running() {
+  local state
+  state=$(sed 's/.*) //' "/proc/$1/stat" 2>/dev/null | cut -d' ' -f1) && [ -n "$state" ] && [ "$state" != Z ]
+}
+ended() { ! running "$1"; }
+
+# observed: what the test sees now, for a failure message: the windows, the
+# processes of the programs under test, and the end of $log (when set).
+observed() {
+  echo "  | windows titled \"This window is for sale\" (id size): $(titled | tr '\n' ' ')"
+  [ -n "${DISPLAY:-}" ] && echo "  | screen: $(screen_size)"
+  [ -n "${pid:-}" ] && echo "  | process $pid: $(ps -o stat=,etime=,args= -p "$pid" 2>/dev/null || echo 'ended')"
+  descendants | cut -c1-160 | sed 's/^/  | ps: /'
+  if [ -n "${log:-}" ] && [ -f "$log" ]; then
+    echo "  | $log holds:"
+    tail -n 20 "$log" | sed 's/^/  | | /'
+    [ -s "$log" ] || echo "  | | (nothing)"
+  fi
+}
+
+# descendants: the processes this test started, still running (pid, parent,
+# state, age, command).
+descendants() {
+  ps -e -o pid=,ppid=,stat=,etime=,args= | awk -v root=$$ -v self="$0" '
+    { line[NR] = $0; id[NR] = $1; parent[$1] = $2 }
+    END {
+      for (i = 1; i <= NR; i++) {
+        p = id[i]
+        while ((p in parent) && p != root && p > 1) p = parent[p]
+        if (p == root && index(line[i], self) == 0 && line[i] !~ / (ps|awk|cut|sed) /) print line[i]
+      }
+    }'
+}
+
+# wait_for SECONDS WHAT COMMAND...: until COMMAND succeeds; otherwise says
+# what it waited for and what it observed, and is false.
+wait_for() {
+  local seconds=$1 what=$2; shift 2
+  until_true "$seconds" "$@" && return 0
+  echo "  (waited $seconds s for $what; observed:)"
+  observed
+  return 1
+}
+
+# logged TEXT [COUNT]: true when $log holds TEXT at least COUNT times.
+logged() { [ "$(grep -cF -- "$1" "$log" 2>/dev/null)" -ge "${2:-1}" ]; }
+
+# wait_line TEXT [COUNT]: waits up to 60 s for $log to hold TEXT (COUNT
+# times); false at once when the program ($pid) ended without writing it.
+wait_line() {
+  local deadline=$((SECONDS + 60))
+  until logged "$@"; do
+    if ended "$pid"; then
+      logged "$@" && return 0
+      echo "  (the program ended before \"$1\" was written; observed:)"; observed; return 1
+    fi
+    [ "$SECONDS" -lt "$deadline" ] || { echo "  (waited 60 s for \"$1\"; observed:)"; observed; return 1; }
+    sleep 0.05
+  done
+}
+
+# finish [SECONDS]: waits for $pid to end (120 s by default; then says what
+# it observed and kills it) and sets $status. (Bash's note on a job killed
+# by a signal, written as it reaps the job, is kept out of the output: the
+# status says it.)
+finish() {
+  if ! { until_true "${1:-120}" ended "$pid"; } 2>/dev/null; then
+    echo "  (the program did not end in ${1:-120} s; observed:)"
+    observed
+    kill -KILL "$pid" 2>/dev/null
+  fi
+  { wait "$pid"; } 2>/dev/null
+  status=$?
+}
+
+# wait_display FILE: waits up to 60 s for a server started with -displayfd
+# to write its number and points DISPLAY at it; false when it did not come
+# up (its log then follows).
+display_up() { [ -s "$1" ] || ended "$server"; }
 wait_display() {
-  for _ in $(seq 100); do [ -s "$2" ] && break; kill -0 "$server" 2>/dev/null || break; sleep 0.05; done
-  [ -s "$2" ] || return 1
-  export DISPLAY=":$(head -n1 "$2")"
+  until_true 60 display_up "$1"
+  if ! [ -s "$1" ]; then
+    echo "  (the display server did not come up; its log:)"
+    tail -n 20 "$2" 2>/dev/null | sed 's/^/  | /'
+    return 1
+  fi
+  export DISPLAY=":$(head -n1 "$1")"
 }
 
 # start_xvfb [ARGS...]: an Xvfb of our own, 1280x1024, on a free display.
+# -noreset: by default the server resets whenever its last client leaves,
+# and refuses connections while it does, so a player started just after the
+# previous one ended could not open the display (exit 1, "cannot open a
+# display"); a loaded machine makes the reset slow enough to hit.
 start_xvfb() {
   local file="$scratch/xvfb-display-${#servers[@]}"
   exec 3> "$file"
-  Xvfb -displayfd 3 "$@" -screen 0 1280x1024x24 -nolisten tcp > "$file.log" 2>&1 &
+  Xvfb -displayfd 3 -noreset "$@" -screen 0 1280x1024x24 -nolisten tcp > "$file.log" 2>&1 &
   server=$!; servers+=("$server")
-  wait_display 3 "$file"
+  wait_display "$file" "$file.log"
 }
 
 # xorg_config MODE...: a dummy-driver configuration offering those modes,
@@ -73,48 +184,80 @@ start_server() {
   exec 4> "$scratch/display"
   Xorg -displayfd 4 -config "$1" -noreset -nolisten tcp -logfile "$scratch/xorg.log" > /dev/null 2>&1 &
   server=$!; servers+=("$server")
-  wait_display 4 "$scratch/display"
+  wait_display "$scratch/display" "$scratch/xorg.log"
 }
 
 stop_server() { kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; server=; }
 
-screen_size() { xdpyinfo | awk '/dimensions:/ {print $2}'; }
+screen_size() { xdpyinfo 2>/dev/null | awk '/dimensions:/ {print $2}'; }
+screen_is() { [ "$(screen_size)" = "$1" ]; }
 
-# The red, green, blue of pixel (x, y) of the whole screen.
-screen_pixel() {
-  xwd -root -silent > "$scratch/screen.xwd"
-  ffmpeg -v error -y -i "$scratch/screen.xwd" -f rawvideo -pix_fmt rgb24 "$scratch/screen.rgb" || return
-  local width height
-  width=$(screen_size | cut -dx -f1); height=$(screen_size | cut -dx -f2)
+# screen_shot: takes a picture of the whole screen, which pixel then reads.
+screen_shot() {
+  xwd -root -silent > "$scratch/screen.xwd" &&
+    ffmpeg -v error -y -i "$scratch/screen.xwd" -f rawvideo -pix_fmt rgb24 "$scratch/screen.rgb" &&
+    shot_size=$(screen_size)
+}
+
+# pixel X Y: the red, green, blue of pixel (x, y) of the last screen_shot.
+pixel() {
+  local width=${shot_size%x*} height=${shot_size#*x}
   [ "$2" -lt "$height" ] || { echo "outside"; return; }
   od -An -tu1 -j $((($2 * width + $1) * 3)) -N3 "$scratch/screen.rgb" | xargs
 }
 
-# window [OTHER_THAN]: the id of the newest window titled "This window is for
-# sale" (the box, or the demo's window), waiting up to 30 s; empty when none
-# shows.
-window() {
-  local id
-  for _ in $(seq 600); do
-    id=$(xwininfo -root -tree 2>/dev/null | grep '"This window is for sale"' | awk '{print $1}' |
-      grep -vx "${1:-none}" | tail -n1)
-    [ -n "$id" ] && { echo "$id"; return; }
-    sleep 0.05
-  done
+# titled: one line per window titled "This window is for sale" (message
+# boxes and the demo's window alike): its id and its size, read together.
+titled() {
+  xwininfo -root -tree 2>/dev/null | awk '/"This window is for sale"/ {
+    for (i = 2; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+[+-]/) { sub(/[+-].*/, "", $i); print $1, $i; break } }'
 }
 
-# press KEY: focuses the window and sends the key; tries again when the
-# window it found went away meanwhile (a box closing as it was found).
-press() {
-  local id
-  for _ in 1 2 3; do
-    id=$(window)
-    [ -n "$id" ] || return 1
-    xdotool windowfocus --sync "$id" 2>/dev/null
-    xdotool key --window "$id" "$1" 2>/dev/null && return 0
-    sleep 0.2
-  done
+# Message boxes are the titled windows narrower than the picture; the
+# demo's window is 1024 wide. have_box sets $box to the newest box;
+# have_window sets $window_id and $window_size to the demo's window.
+have_box() { box=$(titled | awk '$2 + 0 < 1024 {print $1}' | tail -n1); [ -n "$box" ]; }
+have_window() {
+  local line
+  line=$(titled | awk '$2 + 0 >= 1024' | tail -n1)
+  window_id=${line% *}; window_size=${line#* }
+  [ -n "$line" ]
+}
+gone() { ! titled | grep -q "^$1 "; }
+
+# awaited WHAT TEST: waits up to $show_wait seconds (60 by default) for the
+# function TEST to succeed while the program under test ($pid) runs;
+# otherwise says what it waited for and what it observed.
+awaited() {
+  until_true "${show_wait:-60}" shows_or_ended "$2"
+  "$2" && return 0
+  if ended "$pid"; then echo "  (the program ended before $1 showed; observed:)"
+  else echo "  (waited ${show_wait:-60} s for $1; observed:)"; fi
+  observed
   return 1
+}
+shows_or_ended() { "$1" || ended "$pid"; }
+
+# answer KEY: answers the message box with KEY: waits for it, presses KEY,
+# and presses it again until the box has gone (60 s). Keeps its id in $box.
+answer() {
+  awaited "a message box" have_box || return 1
+  local deadline=$((SECONDS + 60))
+  while [ "$SECONDS" -lt "$deadline" ]; do
+    timeout 5 xdotool windowfocus --sync "$box" 2>/dev/null
+    xdotool key --window "$box" "$1" 2>/dev/null
+    until_true 5 gone "$box" && return 0
+  done
+  echo "  (the box $box stayed open after $1; observed:)"
+  observed
+  return 1
+}
+
+# press KEY: sends KEY once to the demo's window, waiting for it to show.
+press() {
+  awaited "the demo's window" have_window || return 1
+  timeout 5 xdotool windowfocus --sync "$window_id" 2>/dev/null
+  xdotool key --window "$window_id" "$1" 2>/dev/null
 }
 
 # script DIR INIT_ROUTINE... -- SCENE_LENGTH ROUTINE...: DIR/data/init.conf

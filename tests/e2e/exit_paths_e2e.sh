@@ -22,25 +22,20 @@ demo() {
 # start_yes DIR: runs the player in DIR (with the default action for every
 # signal, which a background job would not have) and answers Yes.
 start_yes() {
-  (cd "$1" && exec env --default-signal "$player" > "$1/out.txt" 2> "$1/err.txt") &
+  log="$1/err.txt"
+  (cd "$1" && exec env --default-signal "$player" > "$1/out.txt" 2> "$log") &
   pid=$!
-  press Return
+  answer Return
 }
 
-# until_frames DIR: waits up to 20 s for the frame loop to run.
-until_frames() {
-  for _ in $(seq 400); do grep -q frame "$1/err.txt" 2>/dev/null && return 0; sleep 0.05; done
-  return 1
-}
-
-# finish: waits up to 10 s for the player to end (then kills it); sets
-# $status and $after (the screen size once it ended). A screen left in the
-# demo's mode gets a fresh server, so that the next case starts from the
-# desktop and fails only for its own reasons.
-finish() {
-  for _ in $(seq 200); do kill -0 "$pid" 2>/dev/null || break; sleep 0.05; done
-  kill -KILL "$pid" 2>/dev/null
-  { wait "$pid"; } 2>/dev/null; status=$?
+# finish_case: waits up to 60 s for the player to end (then kills it); sets
+# $status and $after (the screen size once it ended, waiting up to 10 s for
+# the desktop's). A screen left in the demo's mode gets a fresh server, so
+# that the next case starts from the desktop and fails only for its own
+# reasons.
+finish_case() {
+  finish 60
+  until_true 10 screen_is 1280x1024
   after=$(screen_size)
   if [ "$after" != 1280x1024 ]; then
     stop_server
@@ -57,38 +52,38 @@ fi
 
 # Keys and the close button, while the frames run.
 dir=$(demo escape tone_music_init)
-start_yes "$dir"; until_frames "$dir"
-press Escape; finish
-check "Escape: exit 0" [ "$status" -eq 0 ]
-check "Escape: the desktop mode is back" [ "$after" = "1280x1024" ]
+start_yes "$dir"; wait_line frame
+press Escape; finish_case
+check "Escape: exit 0" is "$status" 0
+check "Escape: the desktop mode is back" is "$after" 1280x1024
 
 dir=$(demo close tone_music_init)
-start_yes "$dir"; until_frames "$dir"
-python3 "$here/close_window.py" "$(window)"; finish
-check "close button: exit 0" [ "$status" -eq 0 ]
-check "close button: the desktop mode is back" [ "$after" = "1280x1024" ]
+start_yes "$dir"; wait_line frame
+have_window && python3 "$here/close_window.py" "$window_id"; finish_case
+check "close button: exit 0" is "$status" 0
+check "close button: the desktop mode is back" is "$after" 1280x1024
 
 # Terminating signals end the demo through its normal shutdown.
 for signal in INT TERM HUP QUIT; do
   dir=$(demo "sig$signal" tone_music_init)
-  start_yes "$dir"; until_frames "$dir"
-  check "SIG$signal: the display had switched" [ "$(screen_size)" = "1024x640" ]
-  kill -s "$signal" "$pid"; finish
-  check "SIG$signal: exit 0" [ "$status" -eq 0 ]
-  check "SIG$signal: the desktop mode is back" [ "$after" = "1280x1024" ]
+  start_yes "$dir"; wait_line frame
+  check "SIG$signal: the display had switched" wait_for 10 "the demo's mode" screen_is 1024x640
+  kill -s "$signal" "$pid"; finish_case
+  check "SIG$signal: exit 0" is "$status" 0
+  check "SIG$signal: the desktop mode is back" is "$after" 1280x1024
 done
 
 # exit() and crashes in the init phase, after the mode change.
 dir=$(demo exit exit_init)
-start_yes "$dir"; finish
-check "exit(1): exit 1" [ "$status" -eq 1 ]
-check "exit(1): the desktop mode is back" [ "$after" = "1280x1024" ]
+start_yes "$dir"; finish_case
+check "exit(1): exit 1" is "$status" 1
+check "exit(1): the desktop mode is back" is "$after" 1280x1024
 
 for crash in segv:139 abort:134 bus:135; do
   dir=$(demo "${crash%:*}" "${crash%:*}_init")
-  start_yes "$dir"; finish
-  check "${crash%:*}: the signal shows in the exit status" [ "$status" -eq "${crash#*:}" ]
-  check "${crash%:*}: the desktop mode is back" [ "$after" = "1280x1024" ]
+  start_yes "$dir"; finish_case
+  check "${crash%:*}: the signal shows in the exit status" is "$status" "${crash#*:}"
+  check "${crash%:*}: the desktop mode is back" is "$after" 1280x1024
 done
 stop_server
 report
