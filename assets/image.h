@@ -7,7 +7,7 @@
 // array comes from the arena. Corrupt, truncated or unsupported files give
 // null and never read outside the given bytes.
 #pragma once
-#include "assets/tiled_texture.h"
+#include "gfx/tiled_texture.h"
 
 #include <cstdint>
 

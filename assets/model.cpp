@@ -11,7 +11,7 @@
 
 #include "assets/image.h"
 #include "assets/tga.h"
-#include "core/log.h"
+#include "base/log.h"
 
 #include <bit>
 #include <cstddef>

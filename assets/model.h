@@ -6,7 +6,7 @@
 // "Model::Load: ..."). Depends on assets/pack, tga, image, tiled_texture.
 #pragma once
 #include "assets/pack.h"
-#include "assets/tiled_texture.h"
+#include "gfx/tiled_texture.h"
 
 #include <cstdint>
 

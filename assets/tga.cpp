@@ -4,7 +4,7 @@
 // diagnostic log, except an allocation failure, which is silent.
 #include "assets/tga.h"
 
-#include "core/log.h"
+#include "base/log.h"
 
 #include <algorithm>
 #include <cstddef>

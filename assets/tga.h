@@ -5,7 +5,7 @@
 // Depends on assets/reader, assets/tiled_texture, core/log, the arena.
 #pragma once
 #include "assets/reader.h"
-#include "assets/tiled_texture.h"
+#include "gfx/tiled_texture.h"
 
 #include <cstdint>
 

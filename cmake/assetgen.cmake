@@ -62,7 +62,7 @@ add_executable(vigil_assetgen_tests
   tests/assetgen/soundtrack_test.cpp
   tests/gl/gl_fixture.cpp
   tests/test_support.cpp
-  platform/time_posix.cpp
+  platform/posix/time.cpp
 )
 target_compile_definitions(vigil_assetgen_tests PRIVATE VIGIL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
 target_link_libraries(vigil_assetgen_tests PRIVATE vigil_arena_new vigil_assets vigil_platform_headless vigil_music

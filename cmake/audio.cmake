@@ -7,12 +7,12 @@ pkg_check_modules(LAME REQUIRED IMPORTED_TARGET lame)
 
 # The music module and the sound layer under it. The monotonic clock
 # (platform/time.h) is left to the program that links this, which brings
-# platform/time_posix.cpp or a clock of its own; embedded_find comes from the
+# platform/posix/time.cpp or a clock of its own; embedded_find comes from the
 # program's embedded data (vigil_embedded_data).
 add_library(vigil_music STATIC
   core/music.cpp
-  platform/fsound_sdl.cpp
-  platform/sound_position.cpp
+  platform/sdl/fsound.cpp
+  platform/shared/sound_position.cpp
 )
 target_link_libraries(vigil_music PUBLIC PkgConfig::SDL2 PRIVATE PkgConfig::MPG123)
 
@@ -25,13 +25,13 @@ target_link_libraries(vigil_mp3_writer PUBLIC PkgConfig::LAME)
 enable_testing()
 find_package(GTest REQUIRED)
 include(GoogleTest)
-add_executable(vigil_audio_tests tests/audio/audio_test.cpp platform/time_posix.cpp)
+add_executable(vigil_audio_tests tests/audio/audio_test.cpp platform/posix/time.cpp)
 target_link_libraries(vigil_audio_tests PRIVATE vigil_arena_new vigil_music vigil_base
                       vigil_embedded_data vigil_mp3_writer GTest::gtest_main)
 gtest_discover_tests(vigil_audio_tests DISCOVERY_TIMEOUT 60
                      PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 
 # Time to decode a soundtrack-sized stream at open: build/vigil-bench-music-decode
-add_executable(vigil-bench-music-decode bench/music_decode.cpp platform/time_posix.cpp)
+add_executable(vigil-bench-music-decode bench/music_decode.cpp platform/posix/time.cpp)
 target_link_libraries(vigil-bench-music-decode PRIVATE vigil_music vigil_embedded_data
                       vigil_mp3_writer)

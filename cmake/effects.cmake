@@ -32,7 +32,7 @@ add_executable(vigil_effects_tests
   tests/effects/basic_test.cpp
   tests/effects/figures_test.cpp
   tests/effects/scenes_test.cpp
-  platform/time_posix.cpp
+  platform/posix/time.cpp
 )
 target_link_libraries(vigil_effects_tests PRIVATE vigil_runtime vigil_music vigil_platform_headless
                       vigil_picture_writer vigil_base GTest::gtest_main)

@@ -16,7 +16,7 @@ include(cmake/embed.cmake)
 vigil_embed(vigil_embedded_data embedded ${CMAKE_SOURCE_DIR}/assets/data)
 target_sources(vigil_embedded_data PRIVATE assets/embedded.cpp)
 
-add_library(vigil_arena_new OBJECT core/arena_new.cpp platform/win32/memory.cpp)
+add_library(vigil_arena_new OBJECT base/arena_new.cpp platform/win32/memory.cpp)
 
 # Shared code, as on Linux, minus the picture decoders of libjpeg and giflib
 # (the OLE picture loader stands in for them).
@@ -26,7 +26,7 @@ add_library(vigil_win_base STATIC
   core/frame_loop.cpp
   core/init_runner.cpp
   core/music.cpp
-  platform/sound_position.cpp
+  platform/shared/sound_position.cpp
   platform/win32/picture_loader.cpp
   platform/win32/fsound.cpp
   platform/win32/mp3_info.cpp
@@ -37,8 +37,8 @@ target_link_libraries(vigil_win_base PUBLIC ${VIGIL_WIN_SYSTEM_LIBS})
 include(cmake/effects.cmake)
 
 add_executable(vigil WIN32
-  core/driver.cpp
-  platform/win32/winmain.cpp
+  app/driver.cpp
+  app/winmain.cpp
   platform/win32/window.cpp
   platform/win32/gl_proc.cpp
   effects/content.cpp

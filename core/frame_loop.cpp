@@ -1,7 +1,7 @@
 // The shared frame step: scene advance, transition windows, routine calls.
 #include "core/frame_loop.h"
 
-#include "core/skip_drawing.h"
+#include "base/skip_drawing.h"
 #include "platform/gl.h"
 #include "script/timeline.h"
 

@@ -9,7 +9,7 @@
 // Depends on the arena, the tiled textures, the TGA decoder, the timeline
 // (GetCurrentScene) and the effects' content.
 #pragma once
-#include "assets/tiled_texture.h"
+#include "gfx/tiled_texture.h"
 
 #include <cstdint>
 

@@ -3,7 +3,7 @@
 
 #include "assets/content_names.h"
 #include "assets/image.h"
-#include "core/random.h"
+#include "base/random.h"
 #include "effects/clock_wrap.h"
 #include "effects/content.h"
 #include "effects/sprites.h"

@@ -8,7 +8,7 @@
 #include "assets/content_names.h"
 #include "assets/model.h"
 #include "assets/tga.h"
-#include "core/log.h"
+#include "base/log.h"
 #include "effects/content.h"
 #include "platform/gl.h"
 #include "script/functable.h"

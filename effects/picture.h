@@ -2,7 +2,7 @@
 // texture, drawing a texture only when it was loaded, and the full-screen 2D
 // projection the scenes draw their pictures in.
 #pragma once
-#include "assets/tiled_texture.h"
+#include "gfx/tiled_texture.h"
 
 // The colour and/or alpha file of those names as one texture; null when a
 // named file is missing or does not decode.

@@ -4,7 +4,7 @@
 // bind, and 11 modelview snapshots (one per rotation).
 #include "effects/sprites.h"
 
-#include "core/skip_drawing.h"
+#include "base/skip_drawing.h"
 #include "effects/lamps.h"
 
 #include <cmath>

@@ -6,7 +6,7 @@
 #include "effects/tree.h"
 
 #include "assets/content_names.h"
-#include "core/skip_drawing.h"
+#include "base/skip_drawing.h"
 #include "assets/image.h"
 #include "effects/clock_wrap.h"
 #include "effects/content.h"

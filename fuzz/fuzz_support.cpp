@@ -3,8 +3,8 @@
 // Inputs run on the thread that created it.
 #include "fuzz/fuzz_support.h"
 
-#include "core/arena.h"
-#include "core/log.h"
+#include "base/arena.h"
+#include "base/log.h"
 #include "params/location.h"
 
 #include <cstdio>

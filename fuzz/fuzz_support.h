@@ -1,7 +1,7 @@
 // Shared pieces of the fuzz targets.
 //
 // The arena: the project's own code allocates through the global operator new
-// of core/arena_new.cpp, which the targets link as the programs do, so every
+// of base/arena_new.cpp, which the targets link as the programs do, so every
 // input meets the same allocator as in the player: zero-filled memory, nulls
 // from the nothrow forms when a request does not fit, poisoned gaps between
 // allocations. FuzzArenaScope gives each input a fresh, empty arena of the
@@ -14,7 +14,7 @@
 // attaches a sink that formats every message and drops it, so the
 // formatting of names taken from the input is exercised too.
 #pragma once
-#include "core/arena.h"
+#include "base/arena.h"
 
 #include <cstddef>
 #include <cstdint>

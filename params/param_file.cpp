@@ -5,7 +5,7 @@
 // malformed. Diagnostics go to the diagnostic log.
 #include "params/param.h"
 
-#include "core/log.h"
+#include "base/log.h"
 #include "params/location.h"
 
 #include <sstream>

@@ -4,7 +4,7 @@
 // 16-bit. When no device can be opened the stream "plays" silently on the
 // monotonic clock, so its position still advances.
 // State: the output device and the stream it plays (file-scope in
-// fsound_sdl.cpp). Streams and their PCM live on the C heap, not in the arena,
+// platform/sdl/fsound.cpp). Streams and their PCM live on the C heap, not in the arena,
 // and go back to it when closed. Depends on SDL2, libmpg123 and
 // platform/time.h; this is the one module that includes their headers.
 // All calls are made from one thread; the device's callback runs on its own.

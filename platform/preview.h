@@ -1,11 +1,11 @@
-// Platform services of the authors' preview (core/preview.cpp) and nothing
+// Platform services of the authors' preview (app/preview.cpp) and nothing
 // else: key presses by virtual-key code, starting the music at a position,
 // file stamps for live reload, running a check in a throwaway copy of the
 // process, and restarting the program with other arguments. Kept apart from
 // the player's interfaces so that a platform without a preview can leave
 // these out or stub them.
-// Implementations: platform/preview_posix.cpp (files, processes),
-// platform/window_sdl.cpp (keys), platform/fsound_sdl.cpp (music).
+// Implementations: platform/posix/preview.cpp (files, processes),
+// platform/sdl/window.cpp (keys), platform/sdl/fsound.cpp (music).
 #pragma once
 #include <cstdint>
 #include <string>

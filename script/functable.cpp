@@ -2,7 +2,7 @@
 // resolution of a routine named in the parameter tree.
 #include "script/functable.h"
 
-#include "core/log.h"
+#include "base/log.h"
 #include "params/location.h"
 #include "params/param.h"
 

@@ -2,7 +2,7 @@
 // parameter tree, with every check in the order a user meets them.
 #include "script/script_interface.h"
 
-#include "core/log.h"
+#include "base/log.h"
 #include "params/location.h"
 #include "params/param.h"
 

@@ -1,5 +1,5 @@
 // Arena: rounding, exhaustion, zero fill, no reuse, operator new served from it.
-#include "core/arena.h"
+#include "base/arena.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 #include "core/clock.h"
 #include "core/keys.h"
 #include "effects/clock_wrap.h"
-#include "platform/refresh_rate.h"
+#include "platform/shared/refresh_rate.h"
 #include "platform/time.h"
 #include "platform/window.h"
 

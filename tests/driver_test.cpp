@@ -1,10 +1,10 @@
 // The player's own driver (run_player) on this test's window layer: headless GL, every call logged, what each swap
 // presents read back; "Fullscreen?" answered Yes on a display offering only the 1024x768 letterbox mode.
-#include "core/driver.h"
+#include "app/driver.h"
 #include "core/music.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
-#include "platform/headless_gl.h"
+#include "platform/headless/headless_gl.h"
 #include "platform/window.h"
 #include "script/functable.h"
 #include "tests/test_support.h"

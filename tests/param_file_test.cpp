@@ -1,6 +1,6 @@
 // Parameters: the tree (paths, duplicate names, set indexing, value kinds, numbers' text form) and the files
 // (line reduction, tags, typing, 127-character reads, line ends, the three messages).
-#include "core/arena.h"
+#include "base/arena.h"
 #include "params/param.h"
 #include "tests/test_support.h"
 

@@ -1,7 +1,7 @@
 // The script module: the function table (registration, duplicates, the 256-entry limit, exact names), the init
 // list and scene word list built from the three files (each check in order with its message), and the runtime
 // timeline made from those lists.
-#include "core/arena.h"
+#include "base/arena.h"
 #include "params/param.h"
 #include "script/functable.h"
 #include "script/script_interface.h"

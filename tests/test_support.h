@@ -1,7 +1,7 @@
 // Helpers shared by the unit tests: a diagnostic-log capture, a scratch working directory, and what the test
 // routines registered in the function table (test_routines.cpp) saw.
 #pragma once
-#include "core/log.h"
+#include "base/log.h"
 
 #include <string>
 #include <vector>

@@ -6,7 +6,7 @@
 // goes back through _aligned_free.
 #include <windows.h>
 
-#include "platform/memory.h"
+#include "base/heap.h"
 
 #include <cstring>
 #include <malloc.h>

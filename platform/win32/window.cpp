@@ -19,7 +19,7 @@
 #include "core/keys.h"
 #include "platform/gl.h"
 #include "platform/gl_proc.h"
-#include "platform/refresh_rate.h"
+#include "platform/shared/refresh_rate.h"
 
 #include <csignal>
 #include <cstdio>

@@ -1,10 +1,10 @@
 // The sound layer and the music module: the heard-position arithmetic, gapless
 // decoding from memory, what the device is given and the position it yields,
 // playing without a device, and the calls and failures that must stay harmless.
-#include "core/arena.h"
+#include "base/arena.h"
 #include "core/music.h"
 #include "platform/fsound.h"
-#include "platform/sound_position.h"
+#include "platform/shared/sound_position.h"
 #include "platform/time.h"
 #include "tools/common/mp3_writer.h"
 

@@ -2,7 +2,7 @@
 // archstairs, ghost, fedsquare), driven through the real GL path with
 // pictures made here.
 #include "assets/content_names.h"
-#include "core/random.h"
+#include "base/random.h"
 #include "effects/archstairs.h"
 #include "effects/fedsquare.h"
 #include "effects/ghost.h"

@@ -2,9 +2,9 @@
 // C++), and the arena is released before the context is destroyed. Catches a
 // driver object left in the arena (a crash after the release here, reported
 // by AddressSanitizer) and driver churn filling a block that never frees.
-#include "core/arena.h"
+#include "base/arena.h"
 #include "platform/gl.h"
-#include "platform/headless_gl.h"
+#include "platform/headless/headless_gl.h"
 
 #include <gtest/gtest.h>
 

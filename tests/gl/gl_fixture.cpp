@@ -1,7 +1,7 @@
 // GL test fixture on the headless platform.
 #include "tests/gl/gl_fixture.h"
 
-#include "platform/headless_gl.h"
+#include "platform/headless/headless_gl.h"
 
 #include <cstdlib>
 #include <string>

@@ -2,7 +2,7 @@
 // parameters as uploaded, the caller's pixel-store state, a drawn picture
 // read back, and colour and alpha pictures merged into one texture.
 #include "assets/image.h"
-#include "assets/tiled_texture.h"
+#include "gfx/tiled_texture.h"
 #include "tests/gl/gl_fixture.h"
 #include "tools/common/picture_writer.h"
 

@@ -6,9 +6,9 @@
 #include "assets/model.h"
 #include "assets/pack.h"
 #include "assets/tga.h"
-#include "core/arena.h"
-#include "core/log.h"
-#include "platform/headless_gl.h"
+#include "base/arena.h"
+#include "base/log.h"
+#include "platform/headless/headless_gl.h"
 #include "tools/common/asset_writers.h"
 #include "tools/common/picture_writer.h"
 

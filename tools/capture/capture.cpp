@@ -5,13 +5,13 @@
 // scripts for authors (--check) and measures frame times (--bench).
 #include "tools/capture/capture.h"
 
-#include "core/arena.h"
+#include "base/arena.h"
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
-#include "core/log.h"
+#include "base/log.h"
 #include "params/location.h"
 #include "platform/gl.h"
-#include "platform/headless_gl.h"
+#include "platform/headless/headless_gl.h"
 #include "script/script_interface.h"
 #include "script/timeline.h"
 #include "tools/capture/video.h"

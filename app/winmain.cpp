@@ -2,7 +2,7 @@
 // player's run (platform/win32/time.cpp) and returns the player's status.
 #include <windows.h>
 
-#include "core/driver.h"
+#include "app/driver.h"
 #include "platform/win32/timer_period.h"
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)

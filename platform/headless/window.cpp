@@ -1,6 +1,6 @@
 // The window layer of the headless platform (capture tool): one invisible
 // window of a fixed size, no display modes, no events, no presentation.
-#include "platform/headless_gl.h"
+#include "platform/headless/headless_gl.h"
 #include "platform/window.h"
 
 #include <cstdio>

@@ -3,7 +3,7 @@
 //
 // - Requests made by the program's own code (the caller's address lies in the
 //   executable) on the thread that created the process-wide arena
-//   (core/arena.h) are served by the arena while it exists, and their delete
+//   (base/arena.h) are served by the arena while it exists, and their delete
 //   does nothing. The arena has no lock; other threads never touch it.
 // - Requests made from shared libraries are theirs, not the program's: the
 //   GL driver (a C++ compiler inside Mesa's llvmpipe), GLU and the standard
@@ -18,8 +18,8 @@
 //   are what standard containers and strings call, and those write into the
 //   result unchecked, so there a null would be a write through null: instead
 //   they print what ran out and end the process with status 1.
-#include "core/arena.h"
-#include "platform/memory.h"
+#include "base/arena.h"
+#include "base/heap.h"
 
 #include <atomic>
 #include <cstdio>

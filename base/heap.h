@@ -1,7 +1,8 @@
-// What the global operator new/delete (core/arena_new.cpp) need from the
+// What the global operator new/delete (base/arena_new.cpp) need from the
 // platform: where the executable's own code lies, and the C heap for the
 // requests the arena does not serve.
-// Implementations: memory_posix.cpp (Linux), win32/memory.cpp (Windows).
+// Implementations: platform/posix/memory.cpp (Linux), platform/win32/memory.cpp
+// (Windows).
 #pragma once
 #include <cstddef>
 

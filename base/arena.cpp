@@ -1,7 +1,7 @@
 // Arena: bump allocation from one zero-filled block (see arena.h).
 // In the AddressSanitizer build the bytes not yet handed out are poisoned,
 // and so is a small gap after each allocation.
-#include "core/arena.h"
+#include "base/arena.h"
 
 #include <cstdlib>
 

@@ -12,7 +12,7 @@
 #include "core/keys.h"
 #include "platform/gl.h"
 #include "platform/preview.h"
-#include "platform/refresh_rate.h"
+#include "platform/shared/refresh_rate.h"
 
 #include <SDL.h>
 

@@ -15,7 +15,7 @@
 #include "platform/fsound.h"
 
 #include "platform/preview.h"
-#include "platform/sound_position.h"
+#include "platform/shared/sound_position.h"
 #include "platform/time.h"
 
 #include <SDL.h>

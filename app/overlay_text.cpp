@@ -1,5 +1,5 @@
-// The preview's bitmap font and text boxes (see core/overlay_text.h).
-#include "core/overlay_text.h"
+// The preview's bitmap font and text boxes (see app/overlay_text.h).
+#include "app/overlay_text.h"
 
 #include "platform/gl.h"
 

@@ -1,6 +1,6 @@
 // Tiled textures: the power-of-two layout of a picture, its upload straight
 // out of the whole pixel array (through the unpack row length), and drawing.
-#include "assets/tiled_texture.h"
+#include "gfx/tiled_texture.h"
 
 #include <cstddef>
 #include <new>

@@ -1,5 +1,5 @@
 // Heard-position arithmetic; see the header for the model.
-#include "platform/sound_position.h"
+#include "platform/shared/sound_position.h"
 
 #include <algorithm>
 

@@ -1,6 +1,6 @@
 // The executable's code range and the C heap for operator new on Linux: the
 // linker's __executable_start and etext, calloc and aligned_alloc, free.
-#include "platform/memory.h"
+#include "base/heap.h"
 
 #include <cstdlib>
 #include <cstring>

@@ -1,7 +1,7 @@
 // vigil: the demo player's entry point. Without arguments it plays the demo
 // as it always has; `--preview` runs the authors' preview instead.
-#include "core/driver.h"
-#include "core/preview.h"
+#include "app/driver.h"
+#include "app/preview.h"
 
 #include <cstdio>
 #include <cstring>

@@ -1,19 +1,19 @@
-// The authors' preview (see core/preview.h): start-up without the
+// The authors' preview (see app/preview.h): start-up without the
 // "Fullscreen?" question, the seek by skipped frames, the live loop with its
 // keys, overlay and file watch, and the restarts that carry out seeks and
 // reloads.
 // State: the run's options and play state (file-scope, one preview per
 // process), the frozen picture of a pause, the scene names.
-#include "core/preview.h"
+#include "app/preview.h"
 
-#include "core/arena.h"
+#include "base/arena.h"
 #include "core/clock.h"
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
 #include "core/keys.h"
-#include "core/log.h"
+#include "base/log.h"
 #include "core/music.h"
-#include "core/overlay_text.h"
+#include "app/overlay_text.h"
 #include "core/preview_seek.h"
 #include "params/location.h"
 #include "params/param.h"

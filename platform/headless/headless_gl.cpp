@@ -1,5 +1,5 @@
 // Headless GL on SDL's offscreen video driver.
-#include "platform/headless_gl.h"
+#include "platform/headless/headless_gl.h"
 
 #include <SDL.h>
 #include <SDL_opengl.h>

@@ -1,5 +1,5 @@
 // The refresh-rate rule of the window layers (see refresh_rate.h).
-#include "platform/refresh_rate.h"
+#include "platform/shared/refresh_rate.h"
 
 int32_t refresh_rate_from_reported(int32_t reported)
 {

@@ -1,7 +1,7 @@
 // The demo driver: everything from the arena's creation to shutdown.
-#include "core/driver.h"
+#include "app/driver.h"
 
-#include "core/arena.h"
+#include "base/arena.h"
 #include "core/clock.h"
 #include "core/frame_loop.h"
 #include "core/init_runner.h"

@@ -1,5 +1,5 @@
 // The demo's pseudo-random generator (linear congruential, 15-bit results).
-#include "core/random.h"
+#include "base/random.h"
 
 static uint32_t s_state = 1;
 

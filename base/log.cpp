@@ -1,6 +1,6 @@
 // Diagnostic log: formats a message and passes it to the attached sink.
 // State: the sink pointer and its user pointer (file scope).
-#include "core/log.h"
+#include "base/log.h"
 
 #include <cstdarg>
 #include <cstdio>
