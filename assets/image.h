@@ -1,14 +1,11 @@
 // Embedded pictures: JPEG (baseline or progressive, colour or grey) and GIF
-// (87a/89a) files decoded to pixels, and LoadTexture, which turns a colour
-// file and an optional alpha file into a TiledTexture.
+// (87a/89a) files decoded to pixels (gfx/texture.h uploads them).
 // Results: the picture's own size, top row first; colour pixels are bytes red,
 // green, blue, 255; alpha values are the decoded green byte. Transparent GIF
 // pixels, and the parts of a GIF screen no image covers, are black. Every
 // array comes from the arena. Corrupt, truncated or unsupported files give
 // null and never read outside the given bytes.
 #pragma once
-#include "gfx/tiled_texture.h"
-
 #include <cstdint>
 
 // Colour pixels (width * height * 4 bytes) or null; the outputs are written
@@ -20,9 +17,3 @@ uint8_t* DecodeAlphaImage(const void* data, uint32_t length, int32_t* width, int
 // for a user (no trailing newline); "" after a success. The demo itself does
 // not report it; the authors' tool prints it.
 const char* image_decode_failure();
-// Colour alone: opaque picture. Alpha alone: white picture whose opacity is
-// the alpha picture. Both: the colour picture with the alpha picture as
-// opacity (both must have the same size). Uploaded as GL_RGBA with `filter`.
-// Null when both are null or anything fails.
-TiledTexture* LoadTexture(const void* colour, uint32_t colourLength, const void* alpha, uint32_t alphaLength,
-                          GLint filter);

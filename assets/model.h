@@ -3,12 +3,15 @@
 // loaded from the same pack by base name (".tga" or ".jpg", any case), drawn
 // in immediate mode group by group. Records are kept byte for byte as in the
 // file. Messages go to the diagnostic log ("Model::LoadFromMemory: ...",
-// "Model::Load: ..."). Depends on assets/pack, tga, image, tiled_texture.
+// "Model::Load: ..."). Reading the records (read_records, assets/model.cpp)
+// needs no GL; loading the textures and drawing (Load, LoadFromMemory, Draw,
+// gfx/model.cpp) need a current context. Depends on assets/pack.
 #pragma once
 #include "assets/pack.h"
-#include "gfx/tiled_texture.h"
 
 #include <cstdint>
+
+struct TiledTexture;
 
 #pragma pack(push, 1)
 struct MS3DVertex {
@@ -60,6 +63,11 @@ public:
     // keeps it, and loads the named model from it.
     bool Load(const void* packData, const char* name, uint32_t packLength = LENGTH_UNKNOWN);
     bool LoadFromMemory(ResourcePack* pack, const char* name);
+    // The records alone, checked, with no texture and no GL: what
+    // LoadFromMemory reads before it loads the textures. False, with a
+    // "Model::LoadFromMemory: ..." line, for a file it refuses; the model is
+    // then left as it was.
+    bool read_records(ResourcePack* pack, const char* name);
     // Draws every group with the current transforms; needs a GL context.
     void Draw();
 

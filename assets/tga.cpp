@@ -1,5 +1,5 @@
 // TGA decoder: header checks, uncompressed and run-length-encoded pixel data,
-// blue/red swap and the vertical flip; LoadTGATexture uploads the result.
+// blue/red swap and the vertical flip (gfx/texture.cpp uploads the result).
 // No state of its own. Every refusal writes one "LoadTGA: ..." line to the
 // diagnostic log, except an allocation failure, which is silent.
 #include "assets/tga.h"
@@ -183,17 +183,4 @@ uint8_t* LoadTGA(const void* a_data, int32_t* a_w, int32_t* a_h, int32_t* a_bpp,
         std::swap_ranges(top, top + rowBytes, bottom);
     }
     return pixels;
-}
-
-TiledTexture* LoadTGATexture(const void* data, GLint filter, uint32_t length)
-{
-    if (!data)
-        return nullptr;
-    int32_t width = 0;
-    int32_t height = 0;
-    int32_t depth = 0;
-    uint8_t* pixels = LoadTGA(data, &width, &height, &depth, length);
-    if (!pixels)
-        return nullptr;
-    return CreateTiledTexture(pixels, width, height, GLFormatFromBpp(static_cast<uint32_t>(depth)), filter);
 }

@@ -2,10 +2,9 @@
 // true-colour files of 24 or 32 bits, decoded to red, green, blue (and alpha)
 // bytes and flipped vertically, so files with the usual bottom-left origin
 // come out top row first. Refusals go to the diagnostic log ("LoadTGA: ...").
-// Depends on assets/reader, assets/tiled_texture, core/log, the arena.
+// Depends on assets/reader, base/log, the arena.
 #pragma once
 #include "assets/reader.h"
-#include "gfx/tiled_texture.h"
 
 #include <cstdint>
 
@@ -14,5 +13,3 @@
 // header and pixels then need is refused with a message.
 uint8_t* LoadTGA(const void* a_data, int32_t* a_w, int32_t* a_h, int32_t* a_bpp,
                  uint32_t length = LENGTH_UNKNOWN);
-// A 24-bit file becomes a GL_RGB texture, a 32-bit file a GL_RGBA one.
-TiledTexture* LoadTGATexture(const void* data, GLint filter, uint32_t length = LENGTH_UNKNOWN);

@@ -65,7 +65,7 @@ add_executable(vigil_assetgen_tests
   platform/posix/time.cpp
 )
 target_compile_definitions(vigil_assetgen_tests PRIVATE VIGIL_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
-target_link_libraries(vigil_assetgen_tests PRIVATE vigil_arena_new vigil_assets vigil_platform_headless vigil_music
+target_link_libraries(vigil_assetgen_tests PRIVATE vigil_arena_new vigil_gfx vigil_platform_headless vigil_music
                       vigil_base GTest::gtest_main)
 gtest_discover_tests(vigil_assetgen_tests DISCOVERY_TIMEOUT 60 PROPERTIES ENVIRONMENT "SDL_AUDIODRIVER=dummy")
 

@@ -23,6 +23,7 @@ add_library(vigil_arena_new OBJECT base/arena_new.cpp platform/win32/memory.cpp)
 add_library(vigil_win_base STATIC
   ${VIGIL_BASE_SOURCES}
   ${VIGIL_ASSET_SOURCES}
+  ${VIGIL_GFX_SOURCES}
   core/frame_loop.cpp
   core/init_runner.cpp
   core/music.cpp

@@ -3,7 +3,7 @@
 
 #include "assets/content_names.h"
 #include "assets/embedded.h"
-#include "assets/image.h"
+#include "gfx/texture.h"
 #include "platform/gl.h"
 
 static int32_t s_loading_ready = 0;

@@ -5,9 +5,9 @@
 #include "effects/basic.h"
 
 #include "assets/content_names.h"
-#include "assets/tga.h"
 #include "effects/clock_wrap.h"
 #include "effects/content.h"
+#include "gfx/texture.h"
 #include "platform/gl.h"
 #include "platform/gl_proc.h"
 #include "script/functable.h"

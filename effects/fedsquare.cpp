@@ -2,11 +2,11 @@
 #include "effects/fedsquare.h"
 
 #include "assets/content_names.h"
-#include "assets/image.h"
 #include "base/random.h"
 #include "effects/clock_wrap.h"
 #include "effects/content.h"
 #include "effects/sprites.h"
+#include "gfx/texture.h"
 #include "script/functable.h"
 
 #include <cmath>

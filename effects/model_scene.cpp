@@ -7,9 +7,9 @@
 
 #include "assets/content_names.h"
 #include "assets/model.h"
-#include "assets/tga.h"
 #include "base/log.h"
 #include "effects/content.h"
+#include "gfx/texture.h"
 #include "platform/gl.h"
 #include "script/functable.h"
 

@@ -5,9 +5,9 @@
 #include "effects/overlays.h"
 
 #include "assets/content_names.h"
-#include "assets/image.h"
 #include "effects/clock_wrap.h"
 #include "effects/content.h"
+#include "gfx/texture.h"
 #include "platform/gl.h"
 #include "script/functable.h"
 

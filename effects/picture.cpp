@@ -1,8 +1,8 @@
 // Pictures for the effects (see picture.h).
 #include "effects/picture.h"
 
-#include "assets/image.h"
 #include "effects/content.h"
+#include "gfx/texture.h"
 
 TiledTexture* load_picture(const char* colourName, const char* alphaName, GLint filter)
 {

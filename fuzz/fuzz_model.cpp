@@ -1,13 +1,9 @@
-// Fuzz target: the MS3D model loader. The input is a model file; the target
-// wraps it in a one-entry pack, as the demo's model comes, and loads it with
-// Model::Load. A model that loads must be drawable: the walk below follows
-// every index exactly as Model::Draw does, without GL.
-//
-// Loading touches GL only to upload a material's texture, found in the same
-// pack by base name. The pack holds nothing but the model, named
-// "fuzz.ms3d", so a texture name can only find the model itself, whose
-// extension no texture loader takes: no GL call is ever reached and no
-// context is needed. The texture decoders have targets of their own.
+// Fuzz target: the MS3D model reader. The input is a model file; the target
+// wraps it in a one-entry pack, as the demo's model comes, and reads it with
+// Model::read_records, the part of Model::Load that takes the file apart (the
+// rest uploads the materials' textures, which the texture decoders' targets
+// cover). A model that reads must be drawable: the walk below follows every
+// index exactly as Model::Draw does, without GL.
 #include "assets/model.h"
 #include "fuzz/fuzz_support.h"
 
@@ -59,12 +55,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         std::memcpy(&pack[DIRECTORY_END], data, size);
 
     FuzzArenaScope arena;
+    ResourcePack* opened = ResourcePack_Open(pack.data(), static_cast<uint32_t>(pack.size()));
     Model model;
-    if (!model.Load(pack.data(), MODEL_NAME, static_cast<uint32_t>(pack.size())))
+    if (!opened || !model.read_records(opened, MODEL_NAME))
         return 0;
     for (int32_t m = 0; m < model.materialCount; ++m)
         if (model.materials[m].textureHandle)
-            fuzz_fail("a texture was loaded from a pack that holds none");
+            fuzz_fail("reading the records set a texture");
     volatile float keep = walk(model);
     (void)keep;
     return 0;

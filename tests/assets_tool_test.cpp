@@ -57,3 +57,44 @@ TEST(AssetsTool, RefusalsNameTheirReasonWithTheRightStatus)
         EXPECT_NE(output.find(c.says), std::string::npos) << c.arguments << "\n" << output;
     }
 }
+
+// model info reads the records and checks each texture as the demo would
+// find and decode it, with no display and no GL: a TGA texture that decodes,
+// one the pack lacks, and one whose format the demo does not load.
+TEST(AssetsTool, ModelInfoNeedsNoDisplay)
+{
+    ScratchDir dir;
+    Ms3dModelRecords model;
+    model.vertices.resize(3);
+    model.triangles.resize(1);
+    model.groups.push_back({0, "only", {0}, 0});
+    for (const char* texture : {"art\\Skin.TGA", "gone.tga", "skin.png"}) {
+        model.materials.emplace_back();
+        model.materials.back().name = "m";
+        model.materials.back().texture = texture;
+    }
+    TgaWriteOptions options;
+    options.width = 1, options.height = 1;
+    const uint8_t pixel[4] = {1, 2, 3, 4};
+    std::vector<uint8_t> pack;
+    ASSERT_TRUE(write_pack({{"x.ms3d", write_ms3d(model)}, {"skin.tga", write_tga(options, pixel)},
+                            {"skin.png", {1, 2, 3}}},
+                           &pack));
+    ASSERT_TRUE(write_file("model.pack", pack));
+
+    std::FILE* pipe =
+        popen(("env -u DISPLAY -u WAYLAND_DISPLAY " + std::string(VIGIL_ASSETS_TOOL) + " model info model.pack x.ms3d 2>&1")
+                  .c_str(),
+              "r");
+    ASSERT_NE(pipe, nullptr);
+    std::string output;
+    char buffer[512];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, n);
+    const int status = pclose(pipe);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    for (const char* line : {"vertices 3\ntriangles 1\ngroups 1\nmaterials 3\n", "group 0: \"only\", 1 triangles, material 0",
+                             "texture \"art\\Skin.TGA\" (decodes)", "texture \"gone.tga\" (not in the pack)",
+                             "texture \"skin.png\" (a format the demo does not load)"})
+        EXPECT_NE(output.find(line), std::string::npos) << line << "\n" << output;
+}

@@ -1,5 +1,6 @@
 // LoadTGA: decoding, refusals with their messages, cut files. Damaged files at large: fuzz/fuzz_tga.cpp.
 #include "assets/tga.h"
+#include "gfx/texture.h"
 #include "tests/test_support.h"
 #include "tools/common/asset_writers.h"
 

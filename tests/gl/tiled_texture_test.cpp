@@ -1,7 +1,7 @@
 // Tiled textures through the real GL path: tile sizes, contents and
 // parameters as uploaded, the caller's pixel-store state, a drawn picture
 // read back, and colour and alpha pictures merged into one texture.
-#include "assets/image.h"
+#include "gfx/texture.h"
 #include "gfx/tiled_texture.h"
 #include "tests/gl/gl_fixture.h"
 #include "tools/common/picture_writer.h"

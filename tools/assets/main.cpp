@@ -8,12 +8,12 @@
 #include "assets/tga.h"
 #include "base/arena.h"
 #include "base/log.h"
-#include "platform/headless/headless_gl.h"
 #include "tools/common/asset_writers.h"
 #include "tools/common/picture_writer.h"
 
 #include <cstdio>
 #include <cstring>
+#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -243,6 +243,27 @@ int pack(int argc, char** argv)
     return usage("pack takes list PACK, extract PACK NAME OUT or build OUT NAME=FILE...");
 }
 
+
+// What the demo would make of a material's texture: the entry found in the
+// pack by the stored name and decoded by the reader its extension names.
+const char* texture_status(const ResourcePack* pack, const MS3DMaterial& material)
+{
+    char name[sizeof material.texture + 1];
+    std::memcpy(name, material.texture, sizeof material.texture);
+    name[sizeof material.texture] = '\0';
+    const uint8_t* data = ResourcePack_GetData(pack, name);
+    if (!data)
+        return "not in the pack";
+    uint32_t size = ResourcePack_GetSize(pack, name);
+    const char* extension = std::strrchr(name, '.');
+    int32_t width = 0, height = 0, depth = 0;
+    if (extension && strcasecmp(extension, ".tga") == 0)
+        return LoadTGA(data, &width, &height, &depth, size) ? "decodes" : "does not decode";
+    if (extension && strcasecmp(extension, ".jpg") == 0)
+        return DecodeImage(data, size, &width, &height) ? "decodes" : "does not decode";
+    return "a format the demo does not load";
+}
+
 int model(int argc, char** argv)
 {
     if (argc < 4 || argc > 5 || std::strcmp(argv[2], "info") != 0)
@@ -264,12 +285,11 @@ int model(int argc, char** argv)
     } else if (name.empty()) {
         return usage("model info of a pack needs the model's NAME in it");
     }
-    // Textures are uploaded as the demo would, so a GL context is needed.
-    std::string error;
-    if (!headless_gl_open(64, 64, &error))
-        return fail(error);
+    // The records as the demo reads them; each texture is looked up and
+    // decoded as the demo would before uploading it, so no GL is needed.
+    ResourcePack* pack = ResourcePack_Open(bytes.data(), static_cast<uint32_t>(bytes.size()));
     Model* model = new (std::nothrow) Model();
-    if (!model || !model->Load(bytes.data(), name.c_str(), static_cast<uint32_t>(bytes.size())))
+    if (!pack || !model || !model->read_records(pack, name.c_str()))
         return fail(std::string(argv[3]) + ": the model does not load (see the message above)");
     std::printf("vertices %u\ntriangles %u\ngroups %d\nmaterials %d\n", model->vertexCount, model->triangleCount,
                 model->groupCount, model->materialCount);
@@ -279,10 +299,8 @@ int model(int argc, char** argv)
     for (int32_t m = 0; m < model->materialCount; ++m) {
         const MS3DMaterial& material = model->materials[m];
         std::printf("material %d: \"%.32s\", transparency %g, texture \"%.128s\" (%s)\n", m, material.name,
-                    static_cast<double>(material.transparency), material.texture,
-                    material.textureHandle ? "loaded" : "not loaded");
+                    static_cast<double>(material.transparency), material.texture, texture_status(pack, material));
     }
-    headless_gl_close();
     return 0;
 }
 

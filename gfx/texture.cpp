@@ -1,6 +1,9 @@
 // LoadTexture: a colour picture and an optional alpha picture merged into
-// one RGBA TiledTexture.
+// one RGBA TiledTexture; LoadTGATexture: a TGA picture as one TiledTexture.
+#include "gfx/texture.h"
+
 #include "assets/image.h"
+#include "assets/tga.h"
 
 #include <cstddef>
 #include <new>
@@ -42,4 +45,17 @@ TiledTexture* LoadTexture(const void* colour, uint32_t colourLength, const void*
             pixels[i * 4 + 3] = values[i];
     }
     return CreateTiledTexture(pixels, width, height, GL_RGBA, filter);
+}
+
+TiledTexture* LoadTGATexture(const void* data, GLint filter, uint32_t length)
+{
+    if (!data)
+        return nullptr;
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t depth = 0;
+    uint8_t* pixels = LoadTGA(data, &width, &height, &depth, length);
+    if (!pixels)
+        return nullptr;
+    return CreateTiledTexture(pixels, width, height, GLFormatFromBpp(static_cast<uint32_t>(depth)), filter);
 }
