@@ -9,6 +9,7 @@
 #include "core/music.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
+#include "platform/input.h"
 #include "platform/window.h"
 #include "script/script_interface.h"
 #include "script/timeline.h"
@@ -164,6 +165,8 @@ int run_player()
     if (!register_window_class())
         return 1;
     sort_key_table();
+    const InputSink sink{&key_event, &quit_event};
+    set_input_sink(&sink);
     clock_init();
     int status = DemoDriver();
     clock_shutdown();

@@ -19,6 +19,7 @@
 #include "params/param.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
+#include "platform/input.h"
 #include "platform/preview.h"
 #include "platform/window.h"
 #include "script/script_interface.h"
@@ -86,6 +87,7 @@ int32_t s_frozen_ms = 0;     // the music position while paused
 int32_t s_skip_music_ms = 0; // the virtual music position of the seek's frames
 int32_t s_seek_to = -1;      // a seek asked for by a key, or -1
 bool s_toggle_pause = false; // Space was pressed during this frame's pump
+bool s_keys_live = false;    // the preview's own keys act (it plays)
 std::string s_error;         // the last reload's diagnostics, shown in the window
 uint8_t* s_frozen = nullptr; // the paused picture, RGBA, bottom row first
 
@@ -126,6 +128,15 @@ void on_preview_key(int32_t virtualKey)
     }
 }
 
+// The preview's input sink: the key table first (Escape quits), then the
+// preview's own keys, which act only while it plays.
+void preview_key(int32_t virtualKey, bool down)
+{
+    key_event(virtualKey, down);
+    if (down && s_keys_live)
+        on_preview_key(virtualKey);
+}
+
 // Starts the program again at `ms` with the play state carried over. Returns
 // only when that fails.
 void restart_at(int32_t ms, bool loop)
@@ -140,7 +151,7 @@ void restart_at(int32_t ms, bool loop)
         args.push_back("--loop");
     if (s_overlay)
         args.push_back("--overlay");
-    set_key_listener(nullptr);
+    s_keys_live = false;
     music_close();
     arena_release();
     destroy_gl_window();
@@ -405,9 +416,9 @@ int preview_driver()
     }
     if (s_options.loop)
         s_loop_scene = scene_index_at(g_timeline, s_options.atMs);
-    set_key_listener(&on_preview_key);
+    s_keys_live = true;
     play(loop, virtual_frame_time(first, PREVIEW_SEEK_FPS));
-    set_key_listener(nullptr);
+    s_keys_live = false;
     music_close();
     destroy_gl_window();
     return 0;
@@ -471,6 +482,8 @@ int run_preview(const PreviewOptions& options)
     if (!register_window_class())
         return 1;
     sort_key_table();
+    const InputSink sink{&preview_key, &quit_event};
+    set_input_sink(&sink);
     clock_init();
     int status = preview_driver();
     clock_shutdown();

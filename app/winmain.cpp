@@ -1,11 +1,14 @@
 // vigil.exe: the Windows entry point. Raises the timer period around the
 // player's run (platform/win32/time.cpp) and returns the player's status.
-#include <windows.h>
-
+// The C runtime calls WinMain by name, with C linkage; the program uses none
+// of its arguments, so it is declared here without <windows.h>, which only
+// the Windows backend includes.
 #include "app/driver.h"
 #include "platform/win32/timer_period.h"
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+struct HINSTANCE__;
+
+extern "C" int __stdcall WinMain(HINSTANCE__*, HINSTANCE__*, char*, int)
 {
     timer_period_begin();
     int status = run_player();

@@ -56,3 +56,13 @@ int32_t request_quit()
     g_quit = 1;
     return 0;
 }
+
+void key_event(int32_t virtualKey, bool down)
+{
+    on_key(down ? 1 : 0, map_key(virtualKey));
+}
+
+void quit_event()
+{
+    request_quit();
+}

@@ -24,3 +24,9 @@ int32_t map_key(int32_t virtualKey);
 void on_key(int32_t down, int32_t key);
 // Sets the quit flag; returns 0.
 int32_t request_quit();
+
+// The program's input sink (platform/input.h) for the key table: a key event
+// by virtual-key code goes through map_key to on_key; quit sets the flag
+// (and nothing else, so a signal handler may call it).
+void key_event(int32_t virtualKey, bool down);
+void quit_event();

@@ -1,22 +1,16 @@
 // Platform services of the authors' preview (app/preview.cpp) and nothing
-// else: key presses by virtual-key code, starting the music at a position,
-// file stamps for live reload, running a check in a throwaway copy of the
-// process, and restarting the program with other arguments. Kept apart from
-// the player's interfaces so that a platform without a preview can leave
-// these out or stub them.
+// else: starting the music at a position, file stamps for live reload,
+// running a check in a throwaway copy of the process, and restarting the
+// program with other arguments. Kept apart from the player's interfaces so
+// that a platform without a preview can leave these out or stub them.
 // Implementations: platform/posix/preview.cpp (files, processes),
-// platform/sdl/window.cpp (keys), platform/sdl/fsound.cpp (music).
+// platform/sdl/fsound.cpp (music).
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
 
 struct FSOUND_STREAM;
-
-// Called by pump_messages with the virtual-key code of every key pressed
-// (auto-repeat dropped), after the key table's own handling. Null: none.
-using KeyListener = void (*)(int32_t virtualKey);
-void set_key_listener(KeyListener listener);
 
 // Plays the stream from `ms` milliseconds in; its position then reads `ms`
 // plus what has been heard since. -1 for a null stream or before FSOUND_Init.

@@ -1,5 +1,6 @@
 // The window, GL context, display modes, events and message boxes on SDL2.
-// SDL key codes are translated to the virtual-key codes of the key table.
+// SDL key codes are translated to virtual-key codes and handed, with quit
+// requests, to the program's input sink (platform/input.h).
 // Owns the process's exit guard too: whatever ends the program after a
 // display-mode change (a normal end, exit(), a terminating or crash signal),
 // the desktop mode is put back first.
@@ -9,9 +10,8 @@
 #include "assets/content_names.h"
 #include "assets/embedded.h"
 #include "assets/image.h"
-#include "core/keys.h"
 #include "platform/gl.h"
-#include "platform/preview.h"
+#include "platform/input.h"
 #include "platform/shared/refresh_rate.h"
 
 #include <SDL.h>
@@ -38,7 +38,6 @@ struct Mode {
 constexpr int32_t UNKNOWN_REFRESH = -1;
 
 SDL_Window* s_window = nullptr;
-KeyListener s_key_listener = nullptr; // the preview's, never set by the player
 SDL_GLContext s_context = nullptr;
 Mode s_saved{};           // the mode believed to be in force
 bool s_desktop = true;    // the user's own mode is in force
@@ -269,7 +268,7 @@ void on_terminating_signal(int sig)
 {
     if (s_window_alive && !s_quit_signalled) {
         s_quit_signalled = 1;
-        request_quit();
+        input_quit();
         return;
     }
     restore_and_die(sig, default_action());
@@ -516,34 +515,26 @@ void swap_buffers()
         SDL_GL_SwapWindow(s_window);
 }
 
-void set_key_listener(KeyListener listener)
-{
-    s_key_listener = listener;
-}
-
 int32_t pump_messages()
 {
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
         case SDL_QUIT:
-            request_quit();
+            input_quit();
             return 0;
         case SDL_WINDOWEVENT:
             if (event.window.event == SDL_WINDOWEVENT_CLOSE)
-                request_quit();
+                input_quit();
             else if (event.window.event == SDL_WINDOWEVENT_SIZE_CHANGED)
                 glViewport(0, 0, event.window.data1, event.window.data2);
             break;
         case SDL_KEYDOWN:
-            if (!event.key.repeat) {
-                on_key(1, map_key(virtual_key(event.key.keysym.sym)));
-                if (s_key_listener)
-                    s_key_listener(virtual_key(event.key.keysym.sym));
-            }
+            if (!event.key.repeat)
+                input_key(virtual_key(event.key.keysym.sym), true);
             break;
         case SDL_KEYUP:
-            on_key(0, map_key(virtual_key(event.key.keysym.sym)));
+            input_key(virtual_key(event.key.keysym.sym), false);
             break;
         default:
             break;

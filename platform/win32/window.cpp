@@ -16,9 +16,9 @@
 #include "assets/content_names.h"
 #include "assets/embedded.h"
 #include "assets/image.h"
-#include "core/keys.h"
 #include "platform/gl.h"
 #include "platform/gl_proc.h"
+#include "platform/input.h"
 #include "platform/shared/refresh_rate.h"
 
 #include <csignal>
@@ -192,10 +192,10 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lP
     case WM_KEYDOWN:
         // Bit 30: the key was already down (auto-repeat).
         if (!(lParam & (1L << 30)))
-            on_key((lParam & (1L << 31)) ? 0 : 1, map_key(static_cast<int32_t>(wParam)));
+            input_key(static_cast<int32_t>(wParam), !(lParam & (1L << 31)));
         return 1;
     case WM_KEYUP:
-        on_key((lParam & (1L << 31)) ? 0 : 1, map_key(static_cast<int32_t>(wParam)));
+        input_key(static_cast<int32_t>(wParam), !(lParam & (1L << 31)));
         return 1;
     case WM_SYSKEYDOWN:
         // Alt and F10 never reach the default procedure: Alt+F4 does not
@@ -446,7 +446,7 @@ int32_t pump_messages()
     MSG message;
     while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
         if (message.message == WM_QUIT) {
-            request_quit();
+            input_quit();
             return static_cast<int32_t>(message.wParam);
         }
         TranslateMessage(&message);
