@@ -148,7 +148,7 @@ int DemoDriver()
             pump_messages();
         }
         clock_reset_origin();
-        pacing_init();
+        pacing_init(get_refresh_rate());
         if (!g_quit)
             play(letterbox);
     }

@@ -2,7 +2,6 @@
 #include "core/clock.h"
 
 #include "platform/time.h"
-#include "platform/window.h"
 
 #include <cfloat>
 #include <cmath>
@@ -99,23 +98,23 @@ double stats_last(const RunningStats* stats)
     return stats->lastIndex < 0 ? 0.0 : stats->samples[stats->lastIndex];
 }
 
-int32_t intervals_for(double seconds)
+int32_t intervals_for(double seconds, int32_t rate)
 {
-    int32_t rate = get_refresh_rate();
     for (int32_t n = 1; n <= 9; ++n)
         if (rate <= 48 * n && static_cast<double>(n) / rate > seconds)
             return n;
     return 10;
 }
 
-void pacing_init()
+void pacing_init(int32_t refreshRate)
 {
+    g_pacing.refreshRate = refreshRate;
     g_pacing.frameStats = stats_create(48);
     g_pacing.waitStats = stats_create(48);
     g_pacing.swapStats = stats_create(48);
     g_pacing.afterSwap = clock_now();
     g_pacing.previousAfterSwap = g_pacing.afterSwap;
-    g_pacing.T = g_pacing.afterSwap + static_cast<double>(intervals_for(0.0)) / get_refresh_rate();
+    g_pacing.T = g_pacing.afterSwap + static_cast<double>(intervals_for(0.0, refreshRate)) / refreshRate;
 }
 
 void pacing_update()
@@ -125,7 +124,7 @@ void pacing_update()
     stats_add(p.swapStats, p.afterSwap - p.afterWait);
     stats_add(p.frameStats, p.afterSwap - p.previousAfterSwap);
     double predicted = stats_stddev(p.frameStats) + (stats_last(p.frameStats) - stats_last(p.waitStats));
-    p.T = p.afterSwap + static_cast<double>(intervals_for(predicted)) / get_refresh_rate();
+    p.T = p.afterSwap + static_cast<double>(intervals_for(predicted, p.refreshRate)) / p.refreshRate;
 }
 
 int32_t pacing_wait()

@@ -5,8 +5,8 @@
 // fixes that as the next frame's target presentation time T, which the
 // routines draw for; the loop then waits until T less the usual swap time.
 // State: the clock's origin and frequency, and g_pacing (the statistics and
-// timestamps of the frame loop). Depends on platform/time.h and on
-// get_refresh_rate of the window layer.
+// timestamps of the frame loop). Depends on platform/time.h; the program
+// hands in the display's refresh rate (get_refresh_rate of the window layer).
 #pragma once
 #include <cstdint>
 
@@ -38,7 +38,7 @@ double stats_last(const RunningStats* stats);
 
 // Refresh intervals (1 to 10) to place between two presentations for a
 // predicted frame duration of `seconds`.
-int32_t intervals_for(double seconds);
+int32_t intervals_for(double seconds, int32_t refreshRate);
 
 struct PacingState {
     RunningStats* frameStats; // per frame: after-swap minus the previous after-swap
@@ -50,9 +50,11 @@ struct PacingState {
     double afterSwap;
     double previousAfterSwap;
     double T; // target presentation time of the frame being drawn
+    int32_t refreshRate; // Hz, as pacing_init was given it
 };
 extern PacingState g_pacing;
 
-void pacing_init();
+// Starts pacing for a display refreshing `refreshRate` times a second.
+void pacing_init(int32_t refreshRate);
 void pacing_update();
 int32_t pacing_wait();

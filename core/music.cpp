@@ -5,7 +5,6 @@
 #include "assets/content_names.h"
 #include "assets/embedded.h"
 #include "platform/fsound.h"
-#include "platform/preview.h"
 
 namespace {
 

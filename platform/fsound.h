@@ -1,13 +1,13 @@
 // The sound layer: the few FSOUND_* calls the music module makes, with the
 // results it relies on. One MP3 stream is decoded from memory in full when it
-// is opened and played once through an SDL audio device at 44100 Hz, stereo,
-// 16-bit. When no device can be opened the stream "plays" silently on the
-// monotonic clock, so its position still advances.
-// State: the output device and the stream it plays (file-scope in
-// platform/sdl/fsound.cpp). Streams and their PCM live on the C heap, not in the arena,
-// and go back to it when closed. Depends on SDL2, libmpg123 and
-// platform/time.h; this is the one module that includes their headers.
-// All calls are made from one thread; the device's callback runs on its own.
+// is opened and played once at 44100 Hz, stereo, 16-bit. When no device can
+// be opened the stream "plays" silently on the monotonic clock, so its
+// position still advances. Streams and their PCM live on the C heap, not in
+// the arena, and go back to it when closed. All calls are made from one
+// thread; the device's callback runs on its own.
+// Implementations: platform/sdl/fsound.cpp (libmpg123 and an SDL audio
+// device), platform/win32/fsound.cpp (the Audio Compression Manager's MP3
+// codec and waveOut). Each owns the output device and the stream it plays.
 #pragma once
 #include <cstdint>
 
@@ -39,6 +39,10 @@ FSOUND_STREAM* FSOUND_Stream_Open(const char* data, unsigned mode, int offset, i
 // that channel (0); -1 for a null stream or before FSOUND_Init. Playing
 // another stream stops the one that played.
 int FSOUND_Stream_Play(int channel, FSOUND_STREAM* stream);
+// Plays the stream from `ms` milliseconds in; its position then reads `ms`
+// plus what has been heard since. -1 for a null stream or before FSOUND_Init.
+// FSOUND_Stream_Play is this from 0.
+int fsound_stream_play_from(FSOUND_STREAM* stream, int ms);
 
 // Milliseconds of the stream heard so far: 0 until playback has begun, then
 // growing with the audio, never decreasing, and constant once the end has

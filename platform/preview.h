@@ -1,20 +1,13 @@
 // Platform services of the authors' preview (app/preview.cpp) and nothing
-// else: starting the music at a position, file stamps for live reload,
+// else: file stamps for live reload,
 // running a check in a throwaway copy of the process, and restarting the
 // program with other arguments. Kept apart from the player's interfaces so
 // that a platform without a preview can leave these out or stub them.
-// Implementations: platform/posix/preview.cpp (files, processes),
-// platform/sdl/fsound.cpp (music).
+// Implementations: platform/posix/preview.cpp.
 #pragma once
 #include <cstdint>
 #include <string>
 #include <vector>
-
-struct FSOUND_STREAM;
-
-// Plays the stream from `ms` milliseconds in; its position then reads `ms`
-// plus what has been heard since. -1 for a null stream or before FSOUND_Init.
-int fsound_stream_play_from(FSOUND_STREAM* stream, int ms);
 
 // Changes whenever the file is written, replaced or removed: its
 // modification time and size folded into one number; -1 when it is missing.

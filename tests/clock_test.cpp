@@ -18,7 +18,6 @@ namespace {
 
 struct FakePlatform {
     int64_t counter = 0;          // in microseconds (frequency 1,000,000)
-    int32_t refreshRate = 60;     // as the display reports it
     std::vector<uint32_t> sleeps; // every platform_sleep_ms call
     int64_t advancePerRead = 0;   // added to the counter after each read
 } s_fake;
@@ -37,7 +36,6 @@ void platform_sleep_ms(uint32_t ms)
     s_fake.sleeps.push_back(ms);
     s_fake.counter += static_cast<int64_t>(ms) * 1000;
 }
-int32_t get_refresh_rate() { return refresh_rate_from_reported(s_fake.refreshRate); }
 
 // The 49th sample overwrites the first; equal samples have no spread (never NaN). (One sample: pacing's test.)
 TEST(RunningStats, SumsWindowAndEmptyValues)
@@ -71,10 +69,9 @@ TEST(Pacing, RefreshRateAndIntervalsPerFrame)
         {60, 0.0, 2},   {96, 0.0, 2},  {97, 0.0, 3},  {144, 0.0, 3},   {500, 0.0, 10}, {60, 0.02, 2}, {60, 0.04, 3},
         {60, 1.0, 10},  {60, NAN, 10}, {50, 0.0, 2},  {0, 0.0, 2},     {60, DBL_MAX, 10},
     };
-    for (const Case& c : cases) {
-        s_fake.refreshRate = c.rate;
-        EXPECT_EQ(intervals_for(c.seconds), c.intervals) << c.rate << " Hz, " << c.seconds << " s";
-    }
+    for (const Case& c : cases)
+        EXPECT_EQ(intervals_for(c.seconds, refresh_rate_from_reported(c.rate)), c.intervals)
+            << c.rate << " Hz, " << c.seconds << " s";
 }
 
 TEST(Pacing, TargetsFollowThePredictionAtSixtyHertz)
@@ -82,7 +79,7 @@ TEST(Pacing, TargetsFollowThePredictionAtSixtyHertz)
     s_fake = FakePlatform{};
     clock_init();
     s_fake.counter = 10000000; // 10 s
-    pacing_init();
+    pacing_init(60);
     EXPECT_DOUBLE_EQ(g_pacing.T, 10.0 + 2.0 / 60);
 
     // One frame sample: the largest spread, ten intervals.
@@ -119,7 +116,7 @@ TEST(Pacing, WaitSleepsThenSpinsUntilTheDeadlineLessTheSwapTime)
     EXPECT_DOUBLE_EQ(clock_now(), 0.0);
 
     s_fake.sleeps.clear();
-    pacing_init();
+    pacing_init(60);
     stats_add(g_pacing.swapStats, 0.002);
     g_pacing.T = 0.0505;
     s_fake.advancePerRead = 100; // 0.1 ms per clock read while spinning

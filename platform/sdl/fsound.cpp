@@ -14,7 +14,6 @@
 // The callback neither allocates nor logs nor blocks.
 #include "platform/fsound.h"
 
-#include "platform/preview.h"
 #include "platform/shared/sound_position.h"
 #include "platform/time.h"
 

@@ -19,7 +19,6 @@
 #include <msacm.h>
 
 #include "platform/fsound.h"
-#include "platform/preview.h"
 #include "platform/shared/sound_position.h"
 #include "platform/time.h"
 #include "platform/win32/mp3_info.h"
