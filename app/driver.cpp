@@ -1,6 +1,7 @@
 // The demo driver: everything from the arena's creation to shutdown.
 #include "app/driver.h"
 
+#include "app/window_pictures.h"
 #include "base/arena.h"
 #include "core/clock.h"
 #include "core/frame_loop.h"
@@ -162,6 +163,7 @@ int DemoDriver()
 
 int run_player()
 {
+    hand_window_pictures();
     if (!register_window_class())
         return 1;
     sort_key_table();

@@ -6,6 +6,7 @@
 // process), the frozen picture of a pause, the scene names.
 #include "app/preview.h"
 
+#include "app/window_pictures.h"
 #include "base/arena.h"
 #include "core/clock.h"
 #include "core/frame_loop.h"
@@ -479,6 +480,7 @@ bool parse_preview_options(int argc, char** argv, int first, PreviewOptions& opt
 int run_preview(const PreviewOptions& options)
 {
     s_options = options;
+    hand_window_pictures();
     if (!register_window_class())
         return 1;
     sort_key_table();

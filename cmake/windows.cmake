@@ -39,6 +39,7 @@ include(cmake/effects.cmake)
 
 add_executable(vigil WIN32
   app/driver.cpp
+  app/window_pictures.cpp
   app/winmain.cpp
   platform/win32/window.cpp
   platform/win32/gl_proc.cpp

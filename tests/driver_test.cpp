@@ -64,6 +64,16 @@ std::array<uint8_t, 4> pixel(const std::vector<uint8_t>& rgba, int x, int y)
 
 // The window layer and message boxes of this test.
 const char* const DEFAULT_CAPTION = "This window is for sale";
+void set_window_pictures(const WindowPicture& icon, const WindowPicture& cursor)
+{
+    // What the window layer is handed: both pictures, the cursor with its mask as alpha (some pixels shown,
+    // some not).
+    bool shown = false, hidden = false;
+    for (int32_t i = 0; cursor.rgba && i < cursor.width * cursor.height; ++i)
+        (cursor.rgba[i * 4 + 3] ? shown : hidden) = true;
+    s_log.push_back(std::string("pictures") + (icon.rgba && icon.width > 0 ? " icon" : "") +
+                    (shown && hidden ? " cursor" : ""));
+}
 bool register_window_class() { return true; }
 void unregister_window_class() {}
 Answer ask_yes_no(const char*, const char*) { return Answer::Yes; }
@@ -107,14 +117,16 @@ TEST(Driver, LetterboxedPlayerPresentsEveryInitAndFrameInItsOrder)
                                 "</scenes>\n<order>\n<scene>\nscene_name = a\n</scene>\n</order>\n");
     ASSERT_EQ(run_player(), 0);
 
-    // The 1024x640 window cannot go full screen, the 1024x768 one can; the init routine's loading screen is
+    // The icon and cursor are handed down first. The 1024x640 window cannot go full screen, the 1024x768 one
+    // can; the init routine's loading screen is
     // presented and the messages pumped; then each frame draws, pumps, waits and presents, and the frame that
     // meets the timeline's end only presents.
     std::string log;
     for (const std::string& call : s_log)
         log += call + " ";
     EXPECT_TRUE(std::regex_match(
-        log, std::regex("window 1024x640 window 1024x768 init swap pump (pump )*(draw pump swap )+(pump swap )?")))
+        log, std::regex("pictures icon cursor window 1024x640 window 1024x768 init swap pump (pump )*"
+                        "(draw pump swap )+(pump swap )?")))
         << log;
     size_t drawn = static_cast<size_t>(std::count(s_log.begin(), s_log.end(), "draw"));
     // Init and frame routines draw between the bars; the loading screen has black bars and a picture.

@@ -7,9 +7,6 @@
 #include "platform/dialog.h"
 #include "platform/window.h"
 
-#include "assets/content_names.h"
-#include "assets/embedded.h"
-#include "assets/image.h"
 #include "platform/gl.h"
 #include "platform/input.h"
 #include "platform/shared/refresh_rate.h"
@@ -64,22 +61,21 @@ constexpr int TERMINATING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
 constexpr int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
 struct sigaction s_previous[NSIG];
 
-// The window's cursor: the black-and-white picture, shown where its mask is
-// white, with its hot spot at the top-left corner.
+WindowPicture s_icon_picture;
+WindowPicture s_cursor_picture;
+
+SDL_Surface* make_surface(const WindowPicture& picture)
+{
+    if (!picture.rgba)
+        return nullptr;
+    return SDL_CreateRGBSurfaceWithFormatFrom(const_cast<uint8_t*>(picture.rgba), picture.width, picture.height,
+                                              32, picture.width * 4, SDL_PIXELFORMAT_RGBA32);
+}
+
+// The window's cursor, with its hot spot at the top-left corner.
 SDL_Cursor* make_cursor()
 {
-    const EmbeddedFile* picture = embedded_find(content::CURSOR);
-    const EmbeddedFile* mask = embedded_find(content::CURSOR_MASK);
-    if (!picture || !mask)
-        return nullptr;
-    int32_t w = 0, h = 0, mw = 0, mh = 0;
-    uint8_t* pixels = DecodeImage(picture->data, picture->length, &w, &h);
-    uint8_t* alpha = DecodeAlphaImage(mask->data, mask->length, &mw, &mh);
-    if (!pixels || !alpha || w != mw || h != mh)
-        return nullptr;
-    for (int32_t i = 0; i < w * h; ++i)
-        pixels[i * 4 + 3] = alpha[i];
-    SDL_Surface* surface = SDL_CreateRGBSurfaceWithFormatFrom(pixels, w, h, 32, w * 4, SDL_PIXELFORMAT_RGBA32);
+    SDL_Surface* surface = make_surface(s_cursor_picture);
     if (!surface)
         return nullptr;
     SDL_Cursor* cursor = SDL_CreateColorCursor(surface, 0, 0);
@@ -340,6 +336,12 @@ void install_exit_guard()
 
 } // namespace
 
+void set_window_pictures(const WindowPicture& icon, const WindowPicture& cursor)
+{
+    s_icon_picture = icon;
+    s_cursor_picture = cursor;
+}
+
 bool register_window_class()
 {
     install_exit_guard();
@@ -356,13 +358,7 @@ bool register_window_class()
         SDL_QuitSubSystem(SDL_INIT_VIDEO);
         return false;
     }
-    // The icon and cursor are decoded before the arena exists, so their
-    // pixels come from the heap; they live until the program ends.
-    if (const EmbeddedFile* icon = embedded_find(content::ICON)) {
-        int32_t w = 0, h = 0;
-        if (uint8_t* pixels = DecodeImage(icon->data, icon->length, &w, &h))
-            s_icon = SDL_CreateRGBSurfaceWithFormatFrom(pixels, w, h, 32, w * 4, SDL_PIXELFORMAT_RGBA32);
-    }
+    s_icon = make_surface(s_icon_picture);
     s_cursor = make_cursor();
     if (s_cursor)
         SDL_SetCursor(s_cursor);

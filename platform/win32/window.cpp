@@ -13,9 +13,6 @@
 #include "platform/dialog.h"
 #include "platform/window.h"
 
-#include "assets/content_names.h"
-#include "assets/embedded.h"
-#include "assets/image.h"
 #include "platform/gl.h"
 #include "platform/gl_proc.h"
 #include "platform/input.h"
@@ -114,29 +111,31 @@ HICON make_icon(const uint8_t* rgba, int32_t w, int32_t h, bool icon)
     return result;
 }
 
+WindowPicture s_icon_picture;
+WindowPicture s_cursor_picture;
+
 HICON load_icon()
 {
-    const EmbeddedFile* file = embedded_find(content::ICON);
-    int32_t w = 0, h = 0;
-    uint8_t* pixels = file ? DecodeImage(file->data, file->length, &w, &h) : nullptr;
-    return pixels ? make_icon(pixels, w, h, true) : nullptr;
+    return s_icon_picture.rgba ? make_icon(s_icon_picture.rgba, s_icon_picture.width, s_icon_picture.height, true)
+                               : nullptr;
 }
 
-// The black-and-white cursor picture, shown where its mask is white.
+// The cursor is black and white: shown where its alpha is at least half.
 HCURSOR load_cursor()
 {
-    const EmbeddedFile* picture = embedded_find(content::CURSOR);
-    const EmbeddedFile* mask = embedded_find(content::CURSOR_MASK);
-    if (!picture || !mask)
+    const WindowPicture& picture = s_cursor_picture;
+    if (!picture.rgba)
         return nullptr;
-    int32_t w = 0, h = 0, mw = 0, mh = 0;
-    uint8_t* pixels = DecodeImage(picture->data, picture->length, &w, &h);
-    uint8_t* alpha = DecodeAlphaImage(mask->data, mask->length, &mw, &mh);
-    if (!pixels || !alpha || w != mw || h != mh)
+    size_t count = static_cast<size_t>(picture.width) * static_cast<size_t>(picture.height);
+    auto* pixels = static_cast<uint8_t*>(std::malloc(count * 4));
+    if (!pixels)
         return nullptr;
-    for (int32_t i = 0; i < w * h; ++i)
-        pixels[i * 4 + 3] = alpha[i] >= 128 ? 255 : 0;
-    return make_icon(pixels, w, h, false);
+    std::memcpy(pixels, picture.rgba, count * 4);
+    for (size_t i = 0; i < count; ++i)
+        pixels[i * 4 + 3] = pixels[i * 4 + 3] >= 128 ? 255 : 0;
+    HCURSOR cursor = make_icon(pixels, picture.width, picture.height, false);
+    std::free(pixels);
+    return cursor;
 }
 
 // Puts the desktop mode back when the process ends without the normal
@@ -261,6 +260,12 @@ void ask_for_vsync()
 }
 
 } // namespace
+
+void set_window_pictures(const WindowPicture& icon, const WindowPicture& cursor)
+{
+    s_icon_picture = icon;
+    s_cursor_picture = cursor;
+}
 
 bool register_window_class()
 {
