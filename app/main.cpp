@@ -2,6 +2,7 @@
 // as it always has; `--preview` runs the authors' preview instead.
 #include "app/driver.h"
 #include "app/preview.h"
+#include "effects/registration.h"
 
 #include <cstdio>
 #include <cstring>
@@ -21,6 +22,7 @@ static const char* const USAGE =
 
 int main(int argc, char** argv)
 {
+    register_routines();
     if (argc < 2)
         return run_player();
     if (std::strcmp(argv[1], "--preview") != 0) {

@@ -10,7 +10,6 @@
 #include "gfx/texture.h"
 #include "platform/gl.h"
 #include "platform/gl_proc.h"
-#include "script/functable.h"
 #include "script/timeline.h"
 
 #include <cmath>
@@ -251,20 +250,3 @@ const TiledTexture* sample_transition_wipe_mask()
 {
     return s_wipe_mask;
 }
-
-// Entries 1 to 3 of the function table, registered together in this order.
-namespace {
-
-FuncTableEntry s_test_entries[] = {
-    {"test_init", as_routine(&test_init)},
-    {"test", as_routine(&test)},
-    {"test2", as_routine(&test2)},
-};
-
-const bool s_test_entries_registered = [] {
-    for (FuncTableEntry& entry : s_test_entries)
-        FuncTable_AddFunc(&entry);
-    return true;
-}();
-
-} // namespace

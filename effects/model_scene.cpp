@@ -1,8 +1,7 @@
-// Model scene: the background picture and the swinging MS3D model. This
-// module registers its own three routines with one static initialiser.
+// Model scene: the background picture and the swinging MS3D model.
 // State (file scope): the background texture and the model, set by bb_init,
-// and the camera distance, which nothing changes. Depends on the TGA decoder,
-// the model loader, the content seam and the function table.
+// and the camera distance, which nothing changes. Depends on the texture
+// loader, the model loader and the content seam.
 #include "effects/model_scene.h"
 
 #include "assets/content_names.h"
@@ -11,7 +10,6 @@
 #include "effects/content.h"
 #include "gfx/texture.h"
 #include "platform/gl.h"
-#include "script/functable.h"
 
 #include <cmath>
 #include <new>
@@ -83,20 +81,3 @@ void bb_background(int32_t, int32_t, double, double)
         DrawTiledTexture(s_background);
     glPopAttrib();
 }
-
-namespace {
-
-// Registered in this order before main runs.
-FuncTableEntry s_entries[] = {
-    {"bb_init", as_routine(&bb_init)},
-    {"bb", as_routine(&bb)},
-    {"bb_background", as_routine(&bb_background)},
-};
-
-const bool s_registered = [] {
-    for (FuncTableEntry& entry : s_entries)
-        FuncTable_AddFunc(&entry);
-    return true;
-}();
-
-} // namespace

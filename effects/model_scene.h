@@ -1,8 +1,7 @@
 // Model scene: the MS3D model "mess.ms3d" from the model pack, swinging back
 // and forth about its three axes in perspective, over a background picture.
 // State: the background texture and the model, set by bb_init, file-scope in
-// model_scene.cpp. This module registers its three routines itself, in this
-// order: bb_init, bb, bb_background.
+// model_scene.cpp.
 #pragma once
 #include <cstdint>
 

@@ -1,7 +1,6 @@
-// The registration list: routines 7 to 39 of the function table, registered
-// in this order by one static initialiser before main runs (entries 1 to 3
-// come from the basic routines' module, 4 to 6 from the model scene's).
-// Linked as an object file so the initialiser is never dropped.
+// The registration table of the demo's 39 routines (see registration.h).
+#include "effects/registration.h"
+
 #include "core/music.h"
 #include "effects/archstairs.h"
 #include "effects/basic.h"
@@ -9,13 +8,21 @@
 #include "effects/fedsquare.h"
 #include "effects/ghost.h"
 #include "effects/lamps.h"
+#include "effects/model_scene.h"
 #include "effects/overlays.h"
 #include "effects/tree.h"
 #include "script/functable.h"
 
 namespace {
 
+// The function table's entries 1 to 39, in order.
 FuncTableEntry s_entries[] = {
+    {"test_init", as_routine(&test_init)},
+    {"test", as_routine(&test)},
+    {"test2", as_routine(&test2)},
+    {"bb_init", as_routine(&bb_init)},
+    {"bb", as_routine(&bb)},
+    {"bb_background", as_routine(&bb_background)},
     {"cpp_init", as_routine(&cpp_init)},
     {"music_init", as_routine(&music_init)},
     {"background_window_init", as_routine(&background_window_init)},
@@ -51,10 +58,14 @@ FuncTableEntry s_entries[] = {
     {"city", as_routine(&city)},
 };
 
-const bool s_registered = [] {
-    for (FuncTableEntry& entry : s_entries)
-        FuncTable_AddFunc(&entry);
-    return true;
-}();
+static_assert(sizeof s_entries / sizeof s_entries[0] == 39);
 
 } // namespace
+
+void register_routines()
+{
+    if (FuncTable_Find(s_entries[0].name) == s_entries[0].routine)
+        return;
+    for (FuncTableEntry& entry : s_entries)
+        FuncTable_AddFunc(&entry);
+}

@@ -71,10 +71,11 @@ inline void call_hook_routine(Routine routine)
     reinterpret_cast<HookRoutine>(routine)();
 }
 
-// Registers `function` under its own name before main runs. The entry and its
-// initialiser are static objects of the module that uses the macro; such
-// modules must be linked as object files, never through a static archive,
-// which would drop them.
+// Registers `function` under its own name before main runs: for the tests'
+// own routines only (the demo's 39 are registered by start-up from one
+// table, effects/registration.cpp). The entry and its initialiser are static
+// objects of the module that uses the macro; such modules must be linked as
+// object files, never through a static archive, which would drop them.
 #define VIGIL_REGISTER_ROUTINE(function)                                                       \
     static FuncTableEntry s_entry_##function = {#function, as_routine(&function)};             \
     static const bool s_registered_##function = (FuncTable_AddFunc(&s_entry_##function), true)

@@ -1,4 +1,5 @@
 // vigil-capture's entry point: command line and working directory.
+#include "effects/registration.h"
 #include "tools/capture/capture.h"
 
 #include <csignal>
@@ -26,6 +27,7 @@ static const char* const USAGE =
 
 int main(int argc, char** argv)
 {
+    register_routines();
     CaptureOptions options;
     std::string error;
     if (!parse_capture_options(argc, argv, options, error)) {
