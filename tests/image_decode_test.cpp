@@ -228,8 +228,13 @@ TEST(PictureDecode, RefusedFilesGiveNullAndLeaveOutputsAlone)
     noMap[10] &= 0x7F;
     noMap.erase(noMap.begin() + 13, noMap.begin() + 13 + 24);
     const char* gif90 = "GIF90a\x01\x00\x01\x00\x00\x00\x00;";
+    // Both builds tell the format by the same first bytes: FF D8 FF for a JPEG, "GIF87a" or "GIF89a" for a
+    // GIF. A JPEG whose start-of-image marker is not followed by another marker is refused, though libjpeg
+    // would skip the stray byte.
+    Bytes strayByte = jpeg(Bytes(4 * 4 * 3, 128), 4, 4, 3);
+    strayByte.insert(strayByte.begin() + 2, 0x00);
     for (const Bytes& in : {wider, noWidth, huge, imageless, noMap, Bytes{}, Bytes{0xFF},
-                            Bytes{'h', 'e', 'l', 'l', 'o'}, Bytes(gif90, gif90 + 14)})
+                            Bytes{'h', 'e', 'l', 'l', 'o'}, Bytes(gif90, gif90 + 14), strayByte})
         for (DecodeFn fn : {DecodeImage, DecodeAlphaImage}) {
             Decoded d = decode(fn, in);
             EXPECT_TRUE(!d.data && d.width == -7 && d.height == -7 && *image_decode_failure()) << in.size();

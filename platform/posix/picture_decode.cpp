@@ -1,11 +1,11 @@
-// DecodeImage and DecodeAlphaImage: JPEG files through libjpeg-turbo and GIF
-// files through giflib, both read straight from the given bytes. The format
-// is told by the first bytes; anything else is refused.
+// decode_jpeg and decode_gif of the Linux build: JPEG files through
+// libjpeg-turbo and GIF files through giflib, both read straight from the
+// given bytes (assets/image.cpp has told the format).
 //
 // Every failure gives null and leaves the outputs alone: unknown formats,
 // pictures libjpeg-turbo cannot turn into RGB (12-bit, CMYK), damaged or
 // truncated files, absurd sizes, and a result that does not fit in memory.
-// Each failure also leaves its reason in s_failure for the authors' tool.
+// Each failure also leaves its reason (picture_failure) for the authors' tool.
 // The result comes from global operator new (the arena); the libraries'
 // own working memory comes from the C heap and is given back before return.
 //
@@ -14,7 +14,7 @@
 // straight into the result (clipped to the screen) through one line buffer.
 // So a GIF costs its result and a few kilobytes whatever its frames hold,
 // and what follows the first image (later frames, the trailer) is not read.
-#include "assets/image.h"
+#include "assets/picture_codecs.h"
 
 #include <algorithm>
 #include <cstdarg>
@@ -32,9 +32,6 @@
 // DGifExtensionToGCB and the error codes in the file's state are giflib 5's.
 static_assert(GIFLIB_MAJOR >= 5, "giflib 5 or later is required");
 
-// Why the last decode failed ("" after a success).
-static char s_failure[256] = "";
-
 namespace {
 
 // Sides beyond this are refused before anything large is allocated; the
@@ -45,30 +42,18 @@ constexpr uint32_t MAX_SIDE = 16384;
 // keeps all its coefficients); beyond it decoding fails instead of growing.
 constexpr long JPEG_MEMORY_LIMIT = 512L * 1024 * 1024;
 
-enum class Output { Rgba, Green };
-
-// Records the reason for a failure; returns null so callers can return it.
-__attribute__((format(printf, 1, 2))) uint8_t* fail(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(s_failure, sizeof s_failure, format, args);
-    va_end(args);
-    return nullptr;
-}
-
 size_t pixel_count(uint32_t width, uint32_t height)
 {
     return static_cast<size_t>(width) * static_cast<size_t>(height);
 }
 
 // The result array: RGBA pixels or one green byte per pixel.
-uint8_t* allocate_result(Output output, uint32_t width, uint32_t height)
+uint8_t* allocate_result(PictureOutput output, uint32_t width, uint32_t height)
 {
-    size_t bytes = pixel_count(width, height) * (output == Output::Rgba ? 4 : 1);
+    size_t bytes = pixel_count(width, height) * (output == PictureOutput::Rgba ? 4 : 1);
     uint8_t* result = new (std::nothrow) uint8_t[bytes];
     if (!result)
-        fail("a %ux%u picture (%zu bytes) does not fit in the memory the demo has for pictures", width, height,
+        picture_failure("a %ux%u picture (%zu bytes) does not fit in the memory the demo has for pictures", width, height,
              bytes);
     return result;
 }
@@ -88,9 +73,9 @@ struct JpegErrors {
     char text[JMSG_LENGTH_MAX];
     (*cinfo->err->format_message)(cinfo, text);
     if (cinfo->err->msg_code == JWRN_JPEG_EOF)
-        fail("the JPEG file is truncated: it ends before its end-of-image marker");
+        picture_failure("the JPEG file is truncated: it ends before its end-of-image marker");
     else
-        fail("the JPEG file is damaged or unsupported: %s", text);
+        picture_failure("the JPEG file is damaged or unsupported: %s", text);
     std::longjmp(reinterpret_cast<JpegErrors*>(cinfo->err)->jump, 1);
 }
 
@@ -132,7 +117,9 @@ void jpeg_silent(j_common_ptr) {}
 
 // No C++ object with a destructor may live in this function: a libjpeg error
 // leaves it through longjmp.
-uint8_t* decode_jpeg(const uint8_t* data, uint32_t length, Output output, int32_t* width, int32_t* height)
+} // namespace
+
+uint8_t* decode_jpeg(const uint8_t* data, uint32_t length, PictureOutput output, int32_t* width, int32_t* height)
 {
     jpeg_decompress_struct cinfo;
     std::memset(&cinfo, 0, sizeof cinfo); // jpeg_destroy is safe even if create fails
@@ -152,7 +139,7 @@ uint8_t* decode_jpeg(const uint8_t* data, uint32_t length, Output output, int32_
     jpeg_read_header(&cinfo, TRUE);
     if (cinfo.image_width == 0 || cinfo.image_height == 0 || cinfo.image_width > MAX_SIDE ||
         cinfo.image_height > MAX_SIDE) {
-        fail("the JPEG picture is %ux%u pixels; the demo takes 1 to %u on each side", cinfo.image_width,
+        picture_failure("the JPEG picture is %ux%u pixels; the demo takes 1 to %u on each side", cinfo.image_width,
              cinfo.image_height, MAX_SIDE);
         jpeg_destroy_decompress(&cinfo);
         return nullptr;
@@ -172,12 +159,12 @@ uint8_t* decode_jpeg(const uint8_t* data, uint32_t length, Output output, int32_
     // For the green bytes each row is decoded into a row from libjpeg's pool,
     // which jpeg_destroy_decompress frees whichever way this function ends.
     JSAMPARRAY scratch = nullptr;
-    if (output == Output::Green)
+    if (output == PictureOutput::Green)
         scratch = (*cinfo.mem->alloc_sarray)(reinterpret_cast<j_common_ptr>(&cinfo), JPOOL_IMAGE, w * 4, 1);
 
     while (cinfo.output_scanline < h) {
         const size_t y = cinfo.output_scanline;
-        if (output == Output::Rgba) {
+        if (output == PictureOutput::Rgba) {
             JSAMPROW row = result + y * w * 4;
             jpeg_read_scanlines(&cinfo, &row, 1);
         } else {
@@ -195,6 +182,8 @@ uint8_t* decode_jpeg(const uint8_t* data, uint32_t length, Output output, int32_
     *height = static_cast<int32_t>(h);
     return result;
 }
+
+namespace {
 
 // ----------------------------------------------------------------- GIF ----
 
@@ -223,12 +212,12 @@ uint8_t* fail_gif(int error)
 {
     switch (error) {
     case D_GIF_ERR_READ_FAILED:
-        return fail("the GIF file is truncated: it ends before its first image does");
+        return picture_failure("the GIF file is truncated: it ends before its first image does");
     case D_GIF_ERR_NOT_ENOUGH_MEM:
-        return fail("out of memory while reading the GIF file");
+        return picture_failure("out of memory while reading the GIF file");
     default: {
         const char* text = GifErrorString(error);
-        return fail("the GIF file is damaged: %s", text ? text : "unknown giflib error");
+        return picture_failure("the GIF file is damaged: %s", text ? text : "unknown giflib error");
     }
     }
 }
@@ -238,16 +227,16 @@ uint8_t* fail_gif(int error)
 // black. Pixels of the transparent index, indices the colour map lacks and
 // screen areas the image leaves uncovered all stay black. The image's own
 // colour map wins over the global one; a file with neither is refused.
-uint8_t* draw_first_image(GifFileType* gif, Output output, int transparent)
+uint8_t* draw_first_image(GifFileType* gif, PictureOutput output, int transparent)
 {
     const GifImageDesc& desc = gif->Image;
     if (desc.Width <= 0 || desc.Height <= 0 || static_cast<uint32_t>(desc.Width) > MAX_SIDE ||
         static_cast<uint32_t>(desc.Height) > MAX_SIDE)
-        return fail("the GIF's first image is %dx%d pixels; the demo takes 1 to %u on each side", desc.Width,
+        return picture_failure("the GIF's first image is %dx%d pixels; the demo takes 1 to %u on each side", desc.Width,
                     desc.Height, MAX_SIDE);
     const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
     if (!map || !map->Colors)
-        return fail("the GIF's first image has no colour map (neither its own nor a global one)");
+        return picture_failure("the GIF's first image has no colour map (neither its own nor a global one)");
 
     const uint32_t screenWidth = static_cast<uint32_t>(gif->SWidth);
     const uint32_t screenHeight = static_cast<uint32_t>(gif->SHeight);
@@ -255,7 +244,7 @@ uint8_t* draw_first_image(GifFileType* gif, Output output, int transparent)
     if (!result)
         return nullptr;
     const size_t count = pixel_count(screenWidth, screenHeight);
-    if (output == Output::Rgba) {
+    if (output == PictureOutput::Rgba) {
         for (size_t i = 0; i < count; ++i) {
             uint8_t* p = result + i * 4;
             p[0] = p[1] = p[2] = 0;
@@ -268,7 +257,7 @@ uint8_t* draw_first_image(GifFileType* gif, Output output, int transparent)
     // Working memory from the C heap, given back before return.
     GifPixelType* line = static_cast<GifPixelType*>(std::malloc(static_cast<size_t>(desc.Width)));
     if (!line)
-        return fail("out of memory while reading the GIF file");
+        return picture_failure("out of memory while reading the GIF file");
 
     // giflib keeps the descriptor's fields as read: offsets and sizes of
     // 0..65535, so these sums cannot overflow. Interlaced images hold every
@@ -300,7 +289,7 @@ uint8_t* draw_first_image(GifFileType* gif, Output output, int transparent)
                     continue;
                 const GifColorType& colour = map->Colors[index];
                 const size_t i = screenRow + static_cast<size_t>(left + ix);
-                if (output == Output::Rgba) {
+                if (output == PictureOutput::Rgba) {
                     result[i * 4 + 0] = colour.Red;
                     result[i * 4 + 1] = colour.Green;
                     result[i * 4 + 2] = colour.Blue;
@@ -317,11 +306,11 @@ uint8_t* draw_first_image(GifFileType* gif, Output output, int transparent)
 // Reads the records before the first image (extensions are passed over; the
 // first graphics control extension gives the transparent index), then the
 // first image itself. Nothing after it is read.
-uint8_t* read_first_image(GifFileType* gif, Output output)
+uint8_t* read_first_image(GifFileType* gif, PictureOutput output)
 {
     if (gif->SWidth <= 0 || gif->SHeight <= 0 || static_cast<uint32_t>(gif->SWidth) > MAX_SIDE ||
         static_cast<uint32_t>(gif->SHeight) > MAX_SIDE)
-        return fail("the GIF's screen is %dx%d pixels; the demo takes 1 to %u on each side", gif->SWidth,
+        return picture_failure("the GIF's screen is %dx%d pixels; the demo takes 1 to %u on each side", gif->SWidth,
                     gif->SHeight, MAX_SIDE);
     int transparent = NO_TRANSPARENT_COLOR;
     bool controlSeen = false;
@@ -355,14 +344,16 @@ uint8_t* read_first_image(GifFileType* gif, Output output)
                 return fail_gif(gif->Error);
             return draw_first_image(gif, output, transparent);
         case TERMINATE_RECORD_TYPE:
-            return fail("the GIF file holds no image");
+            return picture_failure("the GIF file holds no image");
         default:
             return fail_gif(D_GIF_ERR_WRONG_RECORD);
         }
     }
 }
 
-uint8_t* decode_gif(const uint8_t* data, uint32_t length, Output output, int32_t* width, int32_t* height)
+} // namespace
+
+uint8_t* decode_gif(const uint8_t* data, uint32_t length, PictureOutput output, int32_t* width, int32_t* height)
 {
     GifSource source{data, length, 0};
     int error = 0;
@@ -376,34 +367,4 @@ uint8_t* decode_gif(const uint8_t* data, uint32_t length, Output output, int32_t
     }
     DGifCloseFile(gif, &error);
     return result;
-}
-
-uint8_t* decode(const void* data, uint32_t length, Output output, int32_t* width, int32_t* height)
-{
-    s_failure[0] = '\0';
-    if (!data || !width || !height)
-        return fail("no file or no place for its size given");
-    const uint8_t* bytes = static_cast<const uint8_t*>(data);
-    if (length >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8)
-        return decode_jpeg(bytes, length, output, width, height);
-    if (length >= 6 && (std::memcmp(bytes, "GIF87a", 6) == 0 || std::memcmp(bytes, "GIF89a", 6) == 0))
-        return decode_gif(bytes, length, output, width, height);
-    return fail("not a JPEG or GIF file (it starts with neither FF D8 nor \"GIF87a\" or \"GIF89a\")");
-}
-
-} // namespace
-
-uint8_t* DecodeImage(const void* data, uint32_t length, int32_t* width, int32_t* height)
-{
-    return decode(data, length, Output::Rgba, width, height);
-}
-
-uint8_t* DecodeAlphaImage(const void* data, uint32_t length, int32_t* width, int32_t* height)
-{
-    return decode(data, length, Output::Green, width, height);
-}
-
-const char* image_decode_failure()
-{
-    return s_failure;
 }

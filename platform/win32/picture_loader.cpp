@@ -1,17 +1,17 @@
-// DecodeImage and DecodeAlphaImage on Windows: the system's OLE picture
-// loader reads the JPEG or GIF file from a memory stream and the picture is
-// rendered into a 32-bit DIB section, whose pixels are converted to the
-// result (assets/image.h). Same interface and results as the libjpeg/giflib
-// decoders of the Linux build; the TGA, pack and model code is shared.
+// decode_jpeg and decode_gif on Windows (assets/picture_codecs.h): the
+// system's OLE picture loader reads the file from a memory stream and the
+// picture is rendered into a 32-bit DIB section, whose pixels are converted
+// to the result. Same results as the libjpeg/giflib decoders of the Linux
+// build; the format sniffing, TGA, pack and model code is shared.
 //
-// Every failure gives null, leaves the outputs alone and keeps its reason for
-// image_decode_failure; every GDI and OLE object made is given back on every
+// Every failure gives null, leaves the outputs alone and keeps its reason
+// (picture_failure); every GDI and OLE object made is given back on every
 // path. The result comes from global operator new (the arena).
 #include <windows.h>
 #include <ole2.h>
 #include <olectl.h>
 
-#include "assets/image.h"
+#include "assets/picture_codecs.h"
 
 #include <cstdarg>
 #include <cstdio>
@@ -19,21 +19,8 @@
 
 namespace {
 
-char s_failure[256] = "";
-
 // Larger pictures are refused before any pixel memory exists.
 constexpr int32_t MAX_SIDE = 16384;
-
-enum class Output { Colour, Alpha };
-
-uint8_t* fail(const char* format, ...)
-{
-    va_list args;
-    va_start(args, format);
-    std::vsnprintf(s_failure, sizeof s_failure, format, args);
-    va_end(args);
-    return nullptr;
-}
 
 // The stream over a copy of the file; the copy goes with the stream.
 IStream* open_stream(const void* data, uint32_t length)
@@ -78,25 +65,25 @@ bool pixel_size(IPicture* picture, HDC screen, OLE_XSIZE_HIMETRIC hmWidth, OLE_Y
 }
 
 // Renders the loaded picture and converts its pixels.
-uint8_t* render(IPicture* picture, Output output, int32_t* outWidth, int32_t* outHeight)
+uint8_t* render(IPicture* picture, PictureOutput output, int32_t* outWidth, int32_t* outHeight)
 {
     OLE_XSIZE_HIMETRIC hmWidth = 0;
     OLE_YSIZE_HIMETRIC hmHeight = 0;
     if (FAILED(picture->get_Width(&hmWidth)) || FAILED(picture->get_Height(&hmHeight)))
-        return fail("the picture loader gives no size");
+        return picture_failure("the picture loader gives no size");
     HDC screen = GetDC(nullptr);
     if (!screen)
-        return fail("no screen device context");
+        return picture_failure("no screen device context");
     HDC dc = CreateCompatibleDC(screen);
     int32_t width = 0;
     int32_t height = 0;
     pixel_size(picture, screen, hmWidth, hmHeight, &width, &height);
     ReleaseDC(nullptr, screen);
     if (!dc)
-        return fail("no memory device context");
+        return picture_failure("no memory device context");
     if (width < 1 || height < 1 || width > MAX_SIDE || height > MAX_SIDE) {
         DeleteDC(dc);
-        return fail("a picture of %dx%d pixels is refused", width, height);
+        return picture_failure("a picture of %dx%d pixels is refused", width, height);
     }
 
     BITMAPINFO info{};
@@ -110,7 +97,7 @@ uint8_t* render(IPicture* picture, Output output, int32_t* outWidth, int32_t* ou
     HBITMAP section = CreateDIBSection(dc, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
     if (!section || !bits) {
         DeleteDC(dc);
-        return fail("no %dx%d DIB section", width, height);
+        return picture_failure("no %dx%d DIB section", width, height);
     }
     HGDIOBJ previous = SelectObject(dc, section);
     // The picture upright: its source rectangle in 0.01 mm counts upwards
@@ -123,16 +110,16 @@ uint8_t* render(IPicture* picture, Output output, int32_t* outWidth, int32_t* ou
 
     uint8_t* result = nullptr;
     if (FAILED(drawn)) {
-        fail("the picture loader cannot render the picture (0x%08lx)", static_cast<unsigned long>(drawn));
+        picture_failure("the picture loader cannot render the picture (0x%08lx)", static_cast<unsigned long>(drawn));
     } else {
         size_t count = static_cast<size_t>(width) * static_cast<size_t>(height);
-        result = new (std::nothrow) uint8_t[output == Output::Colour ? count * 4 : count];
+        result = new (std::nothrow) uint8_t[output == PictureOutput::Rgba ? count * 4 : count];
         if (!result) {
-            fail("no memory for %dx%d pixels", width, height);
+            picture_failure("no memory for %dx%d pixels", width, height);
         } else {
             const auto* source = static_cast<const uint8_t*>(bits); // blue, green, red, unused
             for (size_t i = 0; i < count; ++i, source += 4) {
-                if (output == Output::Colour) {
+                if (output == PictureOutput::Rgba) {
                     result[i * 4] = source[2];
                     result[i * 4 + 1] = source[1];
                     result[i * 4 + 2] = source[0];
@@ -151,27 +138,19 @@ uint8_t* render(IPicture* picture, Output output, int32_t* outWidth, int32_t* ou
     return result;
 }
 
-uint8_t* decode(const void* data, uint32_t length, Output output, int32_t* width, int32_t* height)
+// The file through the OLE loader; `kind` names it in a refusal.
+uint8_t* load(const uint8_t* data, uint32_t length, const char* kind, PictureOutput output, int32_t* width,
+              int32_t* height)
 {
-    s_failure[0] = '\0';
-    if (!data || length == 0)
-        return fail("no picture data");
-    // OleLoadPicture takes any format it knows (bitmaps, icons, metafiles
-    // too); the demo's pictures are JPEG and GIF files only.
-    const auto* bytes = static_cast<const uint8_t*>(data);
-    bool jpeg = length >= 3 && bytes[0] == 0xFF && bytes[1] == 0xD8 && bytes[2] == 0xFF;
-    bool gif = length >= 6 && bytes[0] == 'G' && bytes[1] == 'I' && bytes[2] == 'F';
-    if (!jpeg && !gif)
-        return fail("not a JPEG or GIF file");
     IStream* stream = open_stream(data, length);
     if (!stream)
-        return fail("no memory stream over %u bytes", length);
+        return picture_failure("no memory stream over %u bytes", length);
     IPicture* picture = nullptr;
     HRESULT loaded = OleLoadPicture(stream, 0, TRUE, IID_IPicture, reinterpret_cast<void**>(&picture));
     stream->Release();
     if (FAILED(loaded) || !picture)
-        return fail("the system's picture loader refuses the %s file (0x%08lx)", jpeg ? "JPEG" : "GIF",
-                    static_cast<unsigned long>(loaded));
+        return picture_failure("the system's picture loader refuses the %s file (0x%08lx)", kind,
+                               static_cast<unsigned long>(loaded));
     uint8_t* result = render(picture, output, width, height);
     picture->Release();
     return result;
@@ -179,17 +158,12 @@ uint8_t* decode(const void* data, uint32_t length, Output output, int32_t* width
 
 } // namespace
 
-uint8_t* DecodeImage(const void* data, uint32_t length, int32_t* width, int32_t* height)
+uint8_t* decode_jpeg(const uint8_t* data, uint32_t length, PictureOutput output, int32_t* width, int32_t* height)
 {
-    return decode(data, length, Output::Colour, width, height);
+    return load(data, length, "JPEG", output, width, height);
 }
 
-uint8_t* DecodeAlphaImage(const void* data, uint32_t length, int32_t* width, int32_t* height)
+uint8_t* decode_gif(const uint8_t* data, uint32_t length, PictureOutput output, int32_t* width, int32_t* height)
 {
-    return decode(data, length, Output::Alpha, width, height);
-}
-
-const char* image_decode_failure()
-{
-    return s_failure;
+    return load(data, length, "GIF", output, width, height);
 }
