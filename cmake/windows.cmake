@@ -42,6 +42,7 @@ add_executable(vigil WIN32
   app/window_pictures.cpp
   app/winmain.cpp
   platform/win32/window.cpp
+  platform/shared/display.cpp
   platform/win32/gl_proc.cpp
   effects/content.cpp
   $<TARGET_OBJECTS:vigil_effects>

@@ -9,6 +9,7 @@
 
 #include "platform/gl.h"
 #include "platform/input.h"
+#include "platform/shared/display.h"
 #include "platform/shared/refresh_rate.h"
 
 #include <SDL.h>
@@ -26,24 +27,14 @@ const char* const DEFAULT_CAPTION = "This window is for sale";
 
 namespace {
 
-struct Mode {
-    int32_t width, height, bits, refresh;
-};
-
 // A mode read from the system whose rate SDL does not know; it must still
 // differ from a request's 0.
 constexpr int32_t UNKNOWN_REFRESH = -1;
 
 SDL_Window* s_window = nullptr;
 SDL_GLContext s_context = nullptr;
-Mode s_saved{};           // the mode believed to be in force
-bool s_desktop = true;    // the user's own mode is in force
-int32_t s_width = 0, s_height = 0, s_bits = 0;
-bool s_fullscreen = false;
 SDL_Surface* s_icon = nullptr;
 SDL_Cursor* s_cursor = nullptr;
-// Why the last create_gl_window failed (SDL's reason); empty after success.
-char s_failure[256] = "";
 
 // Exit guard. A window whose frame or init loop polls the quit flag exists.
 volatile sig_atomic_t s_window_alive = 0;
@@ -86,7 +77,7 @@ SDL_Cursor* make_cursor()
 // Keeps SDL's reason for the failure that create_gl_window just reported.
 void note_failure()
 {
-    std::snprintf(s_failure, sizeof s_failure, "%s", SDL_GetError());
+    std::snprintf(g_display.failure, sizeof g_display.failure, "%s", SDL_GetError());
 }
 
 void destroy_everything()
@@ -100,33 +91,6 @@ void destroy_everything()
         SDL_DestroyWindow(s_window);
     s_context = nullptr;
     s_window = nullptr;
-}
-
-void windowed_restyle(int32_t width, int32_t height)
-{
-    restore_display_mode();
-    if (SDL_GetWindowFlags(s_window) & SDL_WINDOW_FULLSCREEN)
-        SDL_SetWindowFullscreen(s_window, 0);
-    SDL_SetWindowBordered(s_window, SDL_TRUE);
-    SDL_SetWindowAlwaysOnTop(s_window, SDL_FALSE);
-    SDL_SetWindowSize(s_window, width, height);
-    SDL_SetWindowPosition(s_window, 0, 0);
-    SDL_ShowWindow(s_window);
-}
-
-bool fullscreen_restyle(int32_t width, int32_t height)
-{
-    if (!change_display_mode(width, height, 32))
-        return false;
-    // The desktop already had the size, so no mode was set: cover the
-    // screen with the desktop's own mode instead.
-    if (s_desktop)
-        SDL_SetWindowFullscreen(s_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
-    SDL_SetWindowBordered(s_window, SDL_FALSE);
-    SDL_SetWindowAlwaysOnTop(s_window, SDL_TRUE);
-    SDL_ShowWindow(s_window);
-    SDL_ShowCursor(SDL_DISABLE);
-    return true;
 }
 
 // An exact display mode of that size, or the desktop's own size. SDL's
@@ -206,7 +170,7 @@ int32_t virtual_key(SDL_Keycode key)
 // interrupted code holds.
 void restore_from_signal()
 {
-    if (s_desktop || !s_window || s_last_restore_begun)
+    if (g_display.desktop || !s_window || s_last_restore_begun)
         return;
     s_last_restore_begun = 1;
     static const char LINE[] = "*** calling ChangeDisplaySettings to restore!\n";
@@ -214,7 +178,7 @@ void restore_from_signal()
         // Nothing to do: the restore matters more than the line.
     }
     SDL_SetWindowFullscreen(s_window, 0);
-    s_desktop = true;
+    g_display.desktop = 1;
 }
 
 // Ends the process by `sig` handled by `action` (the default, or whoever
@@ -297,7 +261,7 @@ void on_fork_child()
 // change: put the desktop mode back as restore_display_mode always does.
 void restore_at_exit()
 {
-    if (s_desktop || !s_window || s_last_restore_begun)
+    if (g_display.desktop || !s_window || s_last_restore_begun)
         return;
     s_last_restore_begun = 1;
     restore_display_mode();
@@ -376,7 +340,7 @@ void unregister_window_class()
     SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
-bool create_gl_window(int32_t width, int32_t height, int32_t bits)
+bool backend_create_window(int32_t width, int32_t height, int32_t, DisplayMode* current)
 {
     SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
     SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
@@ -408,91 +372,66 @@ bool create_gl_window(int32_t width, int32_t height, int32_t bits)
         return false;
     }
     SDL_GL_SetSwapInterval(1);
-    s_desktop = true;
-    SDL_DisplayMode current;
+    SDL_DisplayMode mode;
     int display = SDL_GetWindowDisplayIndex(s_window);
-    if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &current) != 0) {
+    if (SDL_GetCurrentDisplayMode(display < 0 ? 0 : display, &mode) != 0) {
         std::fputs("EnumDisplaySettings() failed.\n", stderr);
         note_failure();
         destroy_everything();
         return false;
     }
-    s_saved = {current.w, current.h, static_cast<int32_t>(SDL_BITSPERPIXEL(current.format)),
-               current.refresh_rate > 0 ? current.refresh_rate : UNKNOWN_REFRESH};
-    s_failure[0] = '\0';
+    // SDL reports a 32-bit desktop as 24 bits per pixel: the depth is left
+    // unknown, so only the size decides whether a mode is in force.
+    *current = {mode.w, mode.h, 0, mode.refresh_rate > 0 ? mode.refresh_rate : UNKNOWN_REFRESH, 0};
     s_window_alive = 1;
-    s_width = width;
-    s_height = height;
-    s_bits = bits;
-    s_fullscreen = false;
-    windowed_restyle(width, height);
     return true;
 }
 
-const char* gl_window_failure()
+void backend_destroy_window()
 {
-    if (s_context)
-        return nullptr;
-    return s_failure[0] ? s_failure : "no window was made";
-}
-
-bool destroy_gl_window()
-{
-    if (s_window)
-        restore_display_mode();
     destroy_everything();
-    return true;
 }
 
-bool set_fullscreen(bool on)
+bool backend_set_display_mode(const DisplayMode& request)
 {
-    if (!s_window)
-        return false;
-    if (on) {
-        if (!s_fullscreen)
-            s_fullscreen = fullscreen_restyle(s_width, s_height);
-        return s_fullscreen;
-    }
-    if (s_fullscreen) {
-        windowed_restyle(s_width, s_height);
-        s_fullscreen = false;
-    }
-    return false;
-}
-
-bool change_display_mode(int32_t width, int32_t height, int32_t bits)
-{
-    Mode request{width, height, bits, 0};
-    // The desktop already has this size (a mode read from the system carries
-    // its real refresh rate, a request 0): nothing to change. The depth is
-    // not compared: SDL reports a 32-bit desktop as 24 bits per pixel.
-    if (s_saved.width == request.width && s_saved.height == request.height && s_saved.refresh != request.refresh)
-        return true;
-    std::fputs("*** calling ChangeDisplaySettings!\n", stderr);
     SDL_DisplayMode mode;
-    if (!s_window || !find_exact_mode(width, height, &mode))
+    if (!s_window || !find_exact_mode(request.width, request.height, &mode))
         return false;
-    if (SDL_SetWindowDisplayMode(s_window, &mode) != 0 || SDL_SetWindowFullscreen(s_window, SDL_WINDOW_FULLSCREEN) != 0)
-        return false;
-    SDL_Delay(500);
-    s_saved = request;
-    s_desktop = false;
+    return SDL_SetWindowDisplayMode(s_window, &mode) == 0 && SDL_SetWindowFullscreen(s_window, SDL_WINDOW_FULLSCREEN) == 0;
+}
+
+bool backend_restore_display_mode()
+{
+    return s_window && SDL_SetWindowFullscreen(s_window, 0) == 0;
+}
+
+void backend_mode_changed()
+{
     static bool s_restore_registered = false;
     if (!s_restore_registered)
         s_restore_registered = std::atexit(&restore_at_exit) == 0;
-    return true;
 }
 
-bool restore_display_mode()
+void backend_windowed_style(int32_t width, int32_t height)
 {
-    if (s_desktop)
-        return true;
-    std::fputs("*** calling ChangeDisplaySettings to restore!\n", stderr);
-    if (!s_window || SDL_SetWindowFullscreen(s_window, 0) != 0)
-        return false;
-    SDL_Delay(500);
-    s_desktop = true;
-    return true;
+    if (SDL_GetWindowFlags(s_window) & SDL_WINDOW_FULLSCREEN)
+        SDL_SetWindowFullscreen(s_window, 0);
+    SDL_SetWindowBordered(s_window, SDL_TRUE);
+    SDL_SetWindowAlwaysOnTop(s_window, SDL_FALSE);
+    SDL_SetWindowSize(s_window, width, height);
+    SDL_SetWindowPosition(s_window, 0, 0);
+    SDL_ShowWindow(s_window);
+}
+
+void backend_fullscreen_style(int32_t, int32_t, bool desktopSize)
+{
+    // No mode was set: cover the screen with the desktop's own mode instead.
+    if (desktopSize)
+        SDL_SetWindowFullscreen(s_window, SDL_WINDOW_FULLSCREEN_DESKTOP);
+    SDL_SetWindowBordered(s_window, SDL_FALSE);
+    SDL_SetWindowAlwaysOnTop(s_window, SDL_TRUE);
+    SDL_ShowWindow(s_window);
+    SDL_ShowCursor(SDL_DISABLE);
 }
 
 int32_t get_refresh_rate()

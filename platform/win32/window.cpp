@@ -16,6 +16,7 @@
 #include "platform/gl.h"
 #include "platform/gl_proc.h"
 #include "platform/input.h"
+#include "platform/shared/display.h"
 #include "platform/shared/refresh_rate.h"
 
 #include <csignal>
@@ -32,14 +33,8 @@ constexpr const char* CLASS_NAME = "QOLWINDOW";
 HWND s_window = nullptr;
 HDC s_dc = nullptr;
 HGLRC s_context = nullptr;
-DEVMODEA s_saved{};    // the mode believed to be in force
-bool s_desktop = true; // the user's own mode is in force
-int32_t s_width = 0, s_height = 0, s_bits = 0;
-bool s_fullscreen = false;
 HICON s_icon = nullptr;
 HCURSOR s_cursor = nullptr;
-// Why the last create_gl_window failed; empty after success.
-char s_failure[256] = "";
 // The restore from exit(), abort() or a crash has begun.
 volatile LONG s_last_restore_begun = 0;
 
@@ -52,7 +47,7 @@ void note_failure(const char* call)
                    nullptr);
     for (char* end = text + std::strlen(text); end > text && (end[-1] == '\n' || end[-1] == '\r' || end[-1] == ' ');)
         *--end = '\0';
-    std::snprintf(s_failure, sizeof s_failure, "%s failed (error %lu%s%s)", call, static_cast<unsigned long>(error),
+    std::snprintf(g_display.failure, sizeof g_display.failure, "%s failed (error %lu%s%s)", call, static_cast<unsigned long>(error),
                   text[0] ? ": " : "", text);
 }
 
@@ -142,15 +137,15 @@ HCURSOR load_cursor()
 // shutdown; at most once.
 void last_restore()
 {
-    if (s_desktop || InterlockedExchange(&s_last_restore_begun, 1) != 0)
+    if (g_display.desktop || InterlockedExchange(&s_last_restore_begun, 1) != 0)
         return;
     ChangeDisplaySettingsA(nullptr, 0);
-    s_desktop = true;
+    g_display.desktop = 1;
 }
 
 void restore_at_exit()
 {
-    if (s_desktop)
+    if (g_display.desktop)
         return;
     std::fputs("*** calling ChangeDisplaySettings to restore!\n", stderr);
     last_restore();
@@ -220,33 +215,6 @@ void destroy_everything()
     s_window = nullptr;
 }
 
-void windowed_restyle(int32_t width, int32_t height)
-{
-    RECT rect{0, 0, width, height};
-    AdjustWindowRect(&rect, WS_CAPTION | WS_SYSMENU, FALSE);
-    restore_display_mode();
-    SetWindowLongA(s_window, GWL_STYLE, WS_CAPTION | WS_SYSMENU);
-    SetWindowLongA(s_window, GWL_EXSTYLE, 0);
-    SetWindowPos(s_window, HWND_NOTOPMOST, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
-                 SWP_FRAMECHANGED | SWP_SHOWWINDOW);
-    ShowWindow(s_window, SW_SHOW);
-}
-
-bool fullscreen_restyle(int32_t width, int32_t height)
-{
-    if (!change_display_mode(width, height, 32))
-        return false;
-    RECT rect{0, 0, width, height};
-    AdjustWindowRect(&rect, 0, FALSE);
-    SetWindowLongA(s_window, GWL_STYLE, 0);
-    SetWindowLongA(s_window, GWL_EXSTYLE, WS_EX_TOPMOST);
-    SetWindowPos(s_window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
-                 SWP_FRAMECHANGED | SWP_SHOWWINDOW);
-    ShowWindow(s_window, SW_SHOW);
-    ShowCursor(FALSE);
-    return true;
-}
-
 // Presents at most once per refresh where the driver offers it, as the Linux
 // player does.
 void ask_for_vsync()
@@ -281,7 +249,7 @@ bool register_window_class()
     windowClass.lpszClassName = CLASS_NAME;
     if (!RegisterClassA(&windowClass)) {
         note_failure("RegisterClass()");
-        std::fprintf(stderr, "vigil: cannot register the window class: %s\n", s_failure);
+        std::fprintf(stderr, "vigil: cannot register the window class: %s\n", g_display.failure);
         return false;
     }
     return true;
@@ -298,7 +266,7 @@ void unregister_window_class()
     s_cursor = nullptr;
 }
 
-bool create_gl_window(int32_t width, int32_t height, int32_t bits)
+bool backend_create_window(int32_t, int32_t, int32_t bits, DisplayMode* current)
 {
     PIXELFORMATDESCRIPTOR pfd{};
     pfd.nSize = sizeof pfd;
@@ -345,90 +313,69 @@ bool create_gl_window(int32_t width, int32_t height, int32_t bits)
         destroy_everything();
         return false;
     }
-    s_desktop = true;
-    s_saved = DEVMODEA{};
-    s_saved.dmSize = sizeof s_saved;
-    s_saved.dmDriverExtra = 0;
-    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &s_saved)) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof mode;
+    mode.dmDriverExtra = 0;
+    if (!EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode)) {
         note_failure("EnumDisplaySettings()");
         std::fputs("EnumDisplaySettings() failed.\n", stderr);
         destroy_everything();
         return false;
     }
+    *current = {static_cast<int32_t>(mode.dmPelsWidth), static_cast<int32_t>(mode.dmPelsHeight),
+                static_cast<int32_t>(mode.dmBitsPerPel), static_cast<int32_t>(mode.dmDisplayFrequency),
+                static_cast<int32_t>(mode.dmDisplayFlags)};
     ask_for_vsync();
-    s_failure[0] = '\0';
-    s_width = width;
-    s_height = height;
-    s_bits = bits;
-    s_fullscreen = false;
-    windowed_restyle(width, height);
     return true;
 }
 
-const char* gl_window_failure()
+void backend_destroy_window()
 {
-    if (s_context)
-        return nullptr;
-    return s_failure[0] ? s_failure : "no window was made";
-}
-
-bool destroy_gl_window()
-{
-    restore_display_mode();
     destroy_everything();
-    return true;
 }
 
-bool set_fullscreen(bool on)
-{
-    if (!s_window)
-        return false;
-    if (on) {
-        if (!s_fullscreen)
-            s_fullscreen = fullscreen_restyle(s_width, s_height);
-        return s_fullscreen;
-    }
-    if (s_fullscreen) {
-        windowed_restyle(s_width, s_height);
-        s_fullscreen = false;
-    }
-    return false;
-}
-
-bool change_display_mode(int32_t width, int32_t height, int32_t bits)
+bool backend_set_display_mode(const DisplayMode& mode)
 {
     DEVMODEA request{};
     request.dmSize = sizeof request;
     request.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    request.dmBitsPerPel = static_cast<DWORD>(bits);
-    request.dmPelsWidth = static_cast<DWORD>(width);
-    request.dmPelsHeight = static_cast<DWORD>(height);
-    // The desktop already has this mode (a mode read from the system carries
-    // its real refresh rate, a request 0): nothing to change.
-    if (s_saved.dmBitsPerPel == request.dmBitsPerPel && s_saved.dmPelsWidth == request.dmPelsWidth &&
-        s_saved.dmPelsHeight == request.dmPelsHeight && s_saved.dmDisplayFlags == request.dmDisplayFlags &&
-        s_saved.dmDisplayFrequency != request.dmDisplayFrequency)
-        return true;
-    std::fputs("*** calling ChangeDisplaySettings!\n", stderr);
-    if (ChangeDisplaySettingsA(&request, CDS_FULLSCREEN) != DISP_CHANGE_SUCCESSFUL)
-        return false;
-    Sleep(500);
-    s_saved = request;
-    s_desktop = false;
-    InterlockedExchange(&s_last_restore_begun, 0);
-    return true;
+    request.dmBitsPerPel = static_cast<DWORD>(mode.bits);
+    request.dmPelsWidth = static_cast<DWORD>(mode.width);
+    request.dmPelsHeight = static_cast<DWORD>(mode.height);
+    return ChangeDisplaySettingsA(&request, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
 }
 
-bool restore_display_mode()
+bool backend_restore_display_mode()
 {
-    if (s_desktop)
-        return true;
-    std::fputs("*** calling ChangeDisplaySettings to restore!\n", stderr);
-    if (ChangeDisplaySettingsA(nullptr, 0) != DISP_CHANGE_SUCCESSFUL)
-        return false;
-    Sleep(500);
-    s_desktop = true;
-    return true;
+    return ChangeDisplaySettingsA(nullptr, 0) == DISP_CHANGE_SUCCESSFUL;
+}
+
+void backend_mode_changed()
+{
+    InterlockedExchange(&s_last_restore_begun, 0);
+}
+
+void backend_windowed_style(int32_t width, int32_t height)
+{
+    RECT rect{0, 0, width, height};
+    AdjustWindowRect(&rect, WS_CAPTION | WS_SYSMENU, FALSE);
+    SetWindowLongA(s_window, GWL_STYLE, WS_CAPTION | WS_SYSMENU);
+    SetWindowLongA(s_window, GWL_EXSTYLE, 0);
+    SetWindowPos(s_window, HWND_NOTOPMOST, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    ShowWindow(s_window, SW_SHOW);
+}
+
+void backend_fullscreen_style(int32_t width, int32_t height, bool)
+{
+    RECT rect{0, 0, width, height};
+    AdjustWindowRect(&rect, 0, FALSE);
+    SetWindowLongA(s_window, GWL_STYLE, 0);
+    SetWindowLongA(s_window, GWL_EXSTYLE, WS_EX_TOPMOST);
+    SetWindowPos(s_window, HWND_TOPMOST, rect.left, rect.top, rect.right - rect.left, rect.bottom - rect.top,
+                 SWP_FRAMECHANGED | SWP_SHOWWINDOW);
+    ShowWindow(s_window, SW_SHOW);
+    ShowCursor(FALSE);
 }
 
 int32_t get_refresh_rate()
