@@ -26,18 +26,6 @@ Walker s_walkers[ARCHSTAIRS_WALKERS];
 double s_puff_clock = 0.0; // puff steps, 5 a second
 double s_bob_phase = 0.0;  // radians, 3.141592 a second
 
-// The named pictures (the alpha one may be null) as one texture filtered with
-// GL_NEAREST; null when a named file is missing or does not decode.
-
-void set_ortho_screen()
-{
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 640, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
 } // namespace
 
 int32_t archstairs_init()
@@ -58,16 +46,7 @@ int32_t archstairs_init()
 
 void archstairs_background(int32_t, int32_t, double, double)
 {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
-    set_ortho_screen();
-    glColor4d(1.0, 1.0, 1.0, 1.0);
-    draw_picture(s_background);
-    glDisable(GL_TEXTURE_2D);
-    glPopAttrib();
+    draw_background(s_background);
 }
 
 void archstairs(int32_t, int32_t, double, double dt)
@@ -117,7 +96,7 @@ void archstairs(int32_t, int32_t, double, double dt)
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
-    set_ortho_screen();
+    screen_projection();
     glColor4d(1.0, 1.0, 1.0, 1.0);
     draw_picture(s_foreground);
     glDisable(GL_TEXTURE_2D);

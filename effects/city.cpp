@@ -41,16 +41,7 @@ int32_t city_init()
 
 void city_background(int32_t, int32_t, double, double)
 {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
-    screen_projection();
-    glColor4f(1, 1, 1, 1);
-    draw_picture(s_background);
-    glDisable(GL_TEXTURE_2D);
-    glPopAttrib();
+    draw_background(s_background);
 }
 
 void city(int32_t, int32_t, double t, double dt)

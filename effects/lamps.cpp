@@ -41,9 +41,6 @@ double s_light_phase = 0.0;  // radians, 1.570796 a second
 float s_rise = -100.0f;      // the big ghost's height offset, up to 23
 double s_threshold = 0.0;    // alpha reference of the lead-out transition
 
-// The named pictures (either may be null) as one texture filtered with
-// GL_NEAREST; null when a named file is missing or does not decode.
-
 // The named picture as a mipmapped white texture with its grey level as
 // alpha; 0 when the file is missing or does not decode.
 GLuint build_figure_texture(const char* name)
@@ -57,15 +54,6 @@ GLuint build_figure_texture(const char* name)
     if (!pixels)
         return 0;
     return build_mip_texture(pixels, width, height);
-}
-
-void set_ortho_screen()
-{
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 1024, 640, 0, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
 }
 
 // One fog pass: every puff gets its own batch; only the puffs of this pass
@@ -130,16 +118,7 @@ int32_t lamps_init()
 
 void lamps_background(int32_t, int32_t, double, double)
 {
-    glPushAttrib(GL_ALL_ATTRIB_BITS);
-    glDisable(GL_BLEND);
-    glDisable(GL_CULL_FACE);
-    glDisable(GL_LIGHTING);
-    glEnable(GL_TEXTURE_2D);
-    set_ortho_screen();
-    glColor4d(1.0, 1.0, 1.0, 1.0);
-    draw_picture(s_background);
-    glDisable(GL_TEXTURE_2D);
-    glPopAttrib();
+    draw_background(s_background);
 }
 
 void lamps(int32_t, int32_t, double t, double dt)
@@ -163,7 +142,7 @@ void lamps(int32_t, int32_t, double t, double dt)
     s_light_phase = wrap_above(s_light_phase, 6.283184, 6.283184);
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
-    set_ortho_screen();
+    screen_projection();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
     glEnable(GL_TEXTURE_2D);
@@ -245,7 +224,7 @@ void lamps(int32_t, int32_t, double t, double dt)
     draw_fog(m, false, 0.0f);
 
     // Foreground.
-    set_ortho_screen();
+    screen_projection();
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
     glEnable(GL_BLEND);
     glColor4d(1.0, 1.0, 1.0, 1.0);
@@ -268,7 +247,7 @@ void lamps_transition_pre(int32_t, int32_t, double, double dt)
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
-    set_ortho_screen();
+    screen_projection();
     glColor4d(0.0, 0.0, 0.0, 1.0);
     glEnable(GL_ALPHA_TEST);
     glAlphaFunc(GL_LESS, static_cast<float>(s_threshold));

@@ -28,3 +28,17 @@ void screen_projection()
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
 }
+
+void draw_background(const TiledTexture* texture)
+{
+    glPushAttrib(GL_ALL_ATTRIB_BITS);
+    glDisable(GL_BLEND);
+    glDisable(GL_CULL_FACE);
+    glDisable(GL_LIGHTING);
+    glEnable(GL_TEXTURE_2D);
+    screen_projection();
+    glColor4f(1, 1, 1, 1);
+    draw_picture(texture);
+    glDisable(GL_TEXTURE_2D);
+    glPopAttrib();
+}
