@@ -12,22 +12,22 @@ const uint8_t* s_data = nullptr; // first byte of the stream
 int32_t s_length = 0;            // the blob's byte count
 FSOUND_STREAM* s_stream = nullptr;
 
-const uint8_t* s_sourceData = nullptr;
-int32_t s_sourceLength = 0;
+const uint8_t* s_source_data = nullptr;
+int32_t s_source_length = 0;
 
 } // namespace
 
 void music_set_source(const uint8_t* stream, int32_t length)
 {
-    s_sourceData = stream;
-    s_sourceLength = stream ? length : 0;
+    s_source_data = stream;
+    s_source_length = stream ? length : 0;
 }
 
 int32_t music_init()
 {
-    if (s_sourceData) {
-        s_data = s_sourceData;
-        s_length = s_sourceLength;
+    if (s_source_data) {
+        s_data = s_source_data;
+        s_length = s_source_length;
     } else if (const EmbeddedFile* soundtrack = embedded_find(content::SOUNDTRACK)) {
         // The embedded blob is a length word followed by the stream; the
         // table already points past the word and holds its count.

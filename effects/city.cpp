@@ -18,8 +18,8 @@ TiledTexture* s_background = nullptr; // 1024 x 640, colour
 TiledTexture* s_lit = nullptr;        // 1024 x 640, colour with its mask
 TiledTexture* s_top = nullptr;        // 1024 x 640, white shape
 
-double s_startTime = -1.0; // taken anew on every call until it holds a t of 1 s or more
-double s_fadeAlpha = 0.0;  // opacity of the fade-in layer
+double s_start_time = -1.0; // taken anew on every call until it holds a t of 1 s or more
+double s_fade_alpha = 0.0;  // opacity of the fade-in layer
 
 // The named embedded files as a texture: colour only, alpha only (a white
 // shape) or both. Null when a named file is missing or does not decode.
@@ -48,8 +48,8 @@ void city(int32_t, int32_t, double t, double dt)
 {
     // Below 1, not 0: the start time ends as the t of the first call made at
     // or after t = 1 s.
-    if (s_startTime < 1)
-        s_startTime = t;
+    if (s_start_time < 1)
+        s_start_time = t;
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     screen_projection();
@@ -59,11 +59,11 @@ void city(int32_t, int32_t, double t, double dt)
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
 
     // A five-second fade, once three seconds have passed.
-    if (t - s_startTime > 3.0) {
-        s_fadeAlpha += 0.2 * dt;
-        if (s_fadeAlpha > 1)
-            s_fadeAlpha = 1;
-        glColor4d(1, 1, 1, s_fadeAlpha);
+    if (t - s_start_time > 3.0) {
+        s_fade_alpha += 0.2 * dt;
+        if (s_fade_alpha > 1)
+            s_fade_alpha = 1;
+        glColor4d(1, 1, 1, s_fade_alpha);
         draw_picture(s_lit);
     }
 

@@ -18,7 +18,7 @@ namespace {
 
 TiledTexture* s_background = nullptr; // 512 x 512; null when it did not load
 Model* s_model = nullptr;
-double s_cameraDistance = -200.0; // z translation of the model
+double s_camera_distance = -200.0; // z translation of the model
 
 constexpr const char* MODEL_NAME = "mess.ms3d";
 
@@ -51,7 +51,7 @@ void bb(int32_t, int32_t, double t, double)
     gluPerspective(60, 16.0f / 9.0f, 0.1f, 1000);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glTranslatef(0, 0, static_cast<float>(s_cameraDistance));
+    glTranslatef(0, 0, static_cast<float>(s_camera_distance));
     glRotatef(static_cast<float>(a), 1, 0, 0);
     glRotatef(static_cast<float>(a), 0, 1, 0);
     glRotatef(static_cast<float>(a), 0, 0, 1);

@@ -24,14 +24,14 @@ TiledTexture* s_flash1 = nullptr;     // 800 x 640, white shape
 TiledTexture* s_flash2 = nullptr;     // 800 x 640, white shape
 TiledTexture* s_cover = nullptr;      // 1024 x 640, white shape
 
-double s_firstCallTime = -1.0;  // t of the first call of tree; negative: not yet called
+double s_first_call_time = -1.0;  // t of the first call of tree; negative: not yet called
 double s_scroll = 640.0;        // the tree picture's top edge on the screen, falls to -522
-double s_wanderPhase = 0.0;     // radians, 1 per second: where the blur centre is
-double s_coverAlpha = 1.0;      // opacity of the cover shape
-int32_t s_coverDone = 0;        // 1 once the cover has faded out
-double s_flashPhase = 0.0;      // radians, 2 pi per second
-int32_t s_flashDone = 0;        // 1 once both flashes are over
-double s_attractorClock = 0.0;  // seconds within the 6-second morph cycle
+double s_wander_phase = 0.0;     // radians, 1 per second: where the blur centre is
+double s_cover_alpha = 1.0;      // opacity of the cover shape
+int32_t s_cover_done = 0;        // 1 once the cover has faded out
+double s_flash_phase = 0.0;      // radians, 2 pi per second
+int32_t s_flash_done = 0;        // 1 once both flashes are over
+double s_attractor_clock = 0.0;  // seconds within the 6-second morph cycle
 
 // Clifford attractor parameters a, b, c, d, one key set per second.
 constexpr int ATTRACTOR_KEYS = 6;
@@ -67,8 +67,8 @@ int32_t tree_init()
 
 void tree(int32_t, int32_t, double t, double dt)
 {
-    if (s_firstCallTime < 0)
-        s_firstCallTime = t;
+    if (s_first_call_time < 0)
+        s_first_call_time = t;
 
     // The picture rises at 96 pixels a second until its bottom edge meets the
     // screen's (1162 - 522 = 640).
@@ -76,10 +76,10 @@ void tree(int32_t, int32_t, double t, double dt)
     if (s_scroll < -522)
         s_scroll = -522;
 
-    s_wanderPhase += dt;
-    s_wanderPhase = wrap_above(s_wanderPhase, 6.283184, 6.283184);
-    const double x0 = 512 + 512 * std::cos(s_wanderPhase);
-    const double y0 = 320 + 320 * std::sin(s_wanderPhase);
+    s_wander_phase += dt;
+    s_wander_phase = wrap_above(s_wander_phase, 6.283184, 6.283184);
+    const double x0 = 512 + 512 * std::cos(s_wander_phase);
+    const double y0 = 320 + 320 * std::sin(s_wander_phase);
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_BLEND);
@@ -108,42 +108,42 @@ void tree(int32_t, int32_t, double t, double dt)
 
     // The cover is drawn with the alpha from before this frame's step; it is
     // gone after 10 seconds.
-    if (s_coverDone == 0) {
+    if (s_cover_done == 0) {
         glEnable(GL_BLEND);
         screen_projection();
-        glColor4d(1, 1, 1, s_coverAlpha);
+        glColor4d(1, 1, 1, s_cover_alpha);
         draw_picture(s_cover);
-        s_coverAlpha -= 0.1 * dt;
-        if (s_coverAlpha < 0) {
-            s_coverAlpha = 0;
-            s_coverDone = 1;
+        s_cover_alpha -= 0.1 * dt;
+        if (s_cover_alpha < 0) {
+            s_cover_alpha = 0;
+            s_cover_done = 1;
         }
     }
 
     glDisable(GL_TEXTURE_2D);
     glPopAttrib();
 
-    if (t - s_firstCallTime >= 22.264)
+    if (t - s_first_call_time >= 22.264)
         tree_flash(t, dt);
     tree_attractor(t, dt, s_scroll);
 }
 
 void tree_flash(double, double dt)
 {
-    if (s_flashDone == 1)
+    if (s_flash_done == 1)
         return;
 
     // One cycle: the first picture during the first half, the second during
     // the next. The frame that passes the cycle's end removes half cycles, so
     // it still shows the second picture (near alpha 0), and ends the flashes.
     // A phase that is not a number also ends them.
-    s_flashPhase += 6.283184 * dt;
-    if (!(s_flashPhase <= 6.283184)) {
-        s_flashDone = 1;
-        s_flashPhase = wrap_above(s_flashPhase, 6.283184, 3.141592);
+    s_flash_phase += 6.283184 * dt;
+    if (!(s_flash_phase <= 6.283184)) {
+        s_flash_done = 1;
+        s_flash_phase = wrap_above(s_flash_phase, 6.283184, 3.141592);
     }
-    const double alpha = std::sin(s_flashPhase) * std::sin(s_flashPhase);
-    const TiledTexture* picture = s_flashPhase < 3.141592 ? s_flash1 : s_flash2;
+    const double alpha = std::sin(s_flash_phase) * std::sin(s_flash_phase);
+    const TiledTexture* picture = s_flash_phase < 3.141592 ? s_flash1 : s_flash2;
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -163,16 +163,16 @@ double tree_attractor_advance(double dt)
     // The frame loop's steps are never negative; should one be, the clock
     // still stays within the cycle, and so the key index within the table:
     // a clock just below 0 that rounds up to 6 is wrapped again to 0.
-    s_attractorClock = wrap_into(s_attractorClock + dt, 0.0, ATTRACTOR_KEYS);
-    return s_attractorClock;
+    s_attractor_clock = wrap_into(s_attractor_clock + dt, 0.0, ATTRACTOR_KEYS);
+    return s_attractor_clock;
 }
 
 void tree_attractor(double, double dt, double offset)
 {
     tree_attractor_advance(dt);
-    const int i = static_cast<int>(std::floor(s_attractorClock));
+    const int i = static_cast<int>(std::floor(s_attractor_clock));
     const int j = (i + 1) % ATTRACTOR_KEYS;
-    const double u = s_attractorClock - i;
+    const double u = s_attractor_clock - i;
     const double a = ATTRACTOR_KEY[i][0] + (ATTRACTOR_KEY[j][0] - ATTRACTOR_KEY[i][0]) * u;
     const double b = ATTRACTOR_KEY[i][1] + (ATTRACTOR_KEY[j][1] - ATTRACTOR_KEY[i][1]) * u;
     const double c = ATTRACTOR_KEY[i][2] + (ATTRACTOR_KEY[j][2] - ATTRACTOR_KEY[i][2]) * u;

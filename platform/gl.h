@@ -1,5 +1,7 @@
 // The one way portable code reaches OpenGL 1.1 and GLU. Everything that
 // creates a context or a window lives elsewhere in platform/.
+// Implementations: the system's GL and GLU libraries (libGL and libGLU on
+// Linux, opengl32 and glu32 on Windows).
 #pragma once
 
 #if defined(_WIN32) && !defined(APIENTRY)

@@ -1,5 +1,7 @@
 // GL extension entry points by name, from the current context's driver, and
 // the context's extension list.
+// Implementations: platform/sdl/gl_proc.cpp (also for the headless
+// platform), platform/win32/gl_proc.cpp (wglGetProcAddress).
 #pragma once
 
 // The address of the GL function `name`, or null when the driver lacks it.

@@ -1,5 +1,7 @@
-// The clock's source: a monotonic counter and a millisecond sleep. One POSIX
-// implementation serves the player and the tools; tests link their own.
+// The clock's source: a monotonic counter and a millisecond sleep.
+// Implementations: platform/posix/time.cpp (the player and the tools on
+// Linux), platform/win32/time.cpp (the performance counter and Sleep with a
+// 1 ms timer period); tests link their own.
 #pragma once
 #include <cstdint>
 

@@ -2,8 +2,10 @@
 // buffer swaps. One window at a time; it may be destroyed and made again
 // during the start-up fallback. Failures inside window creation and the
 // display-mode changes are single lines on standard error.
-// Implementations: SDL2 for the player, headless (offscreen, no display
-// modes) for the capture tool; tests link their own.
+// Implementations: platform/shared/display.cpp (window bookkeeping and full
+// screen, over platform/sdl/window.cpp or platform/win32/window.cpp for the
+// player), platform/headless/window.cpp (an offscreen context, no display
+// modes, for the capture tool); tests link their own.
 #pragma once
 #include <cstdint>
 

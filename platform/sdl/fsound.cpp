@@ -191,8 +191,8 @@ off_t reader_seek(void* handle, off_t offset, int whence)
 // played up to there. False when no audio decodes at all.
 bool decode_mp3(const unsigned char* data, int64_t size, int16_t** pcmOut, int64_t* framesOut)
 {
-    static const bool s_libraryReady = mpg123_init() == MPG123_OK;
-    if (!s_libraryReady)
+    static const bool s_library_ready = mpg123_init() == MPG123_OK;
+    if (!s_library_ready)
         return false;
     int error = MPG123_OK;
     mpg123_handle* mh = mpg123_new(nullptr, &error);
