@@ -10,6 +10,24 @@
 #include <string>
 #include <vector>
 
+namespace {
+
+// Runs vigil-assets with `arguments` (after `prefix`, a command that starts it); its exit status (-1 when it
+// did not exit), with standard output and error in `output`.
+int run_tool(const std::string& arguments, std::string& output, const std::string& prefix = "")
+{
+    std::FILE* pipe = popen((prefix + VIGIL_ASSETS_TOOL + " " + arguments + " 2>&1").c_str(), "r");
+    if (!pipe)
+        return -1;
+    char buffer[512];
+    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
+        output.append(buffer, n);
+    const int status = pclose(pipe);
+    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+}
+
+} // namespace
+
 TEST(AssetsTool, RefusalsNameTheirReasonWithTheRightStatus)
 {
     ScratchDir dir;
@@ -46,14 +64,9 @@ TEST(AssetsTool, RefusalsNameTheirReasonWithTheRightStatus)
         {"decode cut.jpg out.png", 1, "end-of-image marker"},
     };
     for (const Case& c : cases) {
-        std::FILE* pipe = popen((std::string(VIGIL_ASSETS_TOOL) + " " + c.arguments + " 2>&1").c_str(), "r");
-        ASSERT_NE(pipe, nullptr);
         std::string output;
-        char buffer[512];
-        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-            output.append(buffer, n);
-        const int status = pclose(pipe);
-        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == c.status) << c.arguments << "\n" << output;
+        const int status = run_tool(c.arguments, output);
+        EXPECT_EQ(status, c.status) << c.arguments << "\n" << output;
         EXPECT_NE(output.find(c.says), std::string::npos) << c.arguments << "\n" << output;
     }
 }
@@ -82,17 +95,8 @@ TEST(AssetsTool, ModelInfoNeedsNoDisplay)
                            &pack));
     ASSERT_TRUE(write_file("model.pack", pack));
 
-    std::FILE* pipe =
-        popen(("env -u DISPLAY -u WAYLAND_DISPLAY " + std::string(VIGIL_ASSETS_TOOL) + " model info model.pack x.ms3d 2>&1")
-                  .c_str(),
-              "r");
-    ASSERT_NE(pipe, nullptr);
     std::string output;
-    char buffer[512];
-    for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;)
-        output.append(buffer, n);
-    const int status = pclose(pipe);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << output;
+    EXPECT_EQ(run_tool("model info model.pack x.ms3d", output, "env -u DISPLAY -u WAYLAND_DISPLAY "), 0) << output;
     for (const char* line : {"vertices 3\ntriangles 1\ngroups 1\nmaterials 3\n", "group 0: \"only\", 1 triangles, material 0",
                              "texture \"art\\Skin.TGA\" (decodes)", "texture \"gone.tga\" (not in the pack)",
                              "texture \"skin.png\" (a format the demo does not load)"})
