@@ -118,14 +118,15 @@ wait_line() {
 }
 
 # finish [SECONDS]: waits for $pid to end (120 s by default; then says what
-# it observed and kills it) and sets $status. (Bash's note on a job killed
-# by a signal, written as it reaps the job, is kept out of the output: the
-# status says it.)
+# it observed and kills it, with its process group where it leads one, as
+# `timeout` does) and sets $status. (Bash's note on a job killed by a
+# signal, written as it reaps the job, is kept out of the output: the status
+# says it.)
 finish() {
   if ! { until_true "${1:-120}" ended "$pid"; } 2>/dev/null; then
     echo "  (the program did not end in ${1:-120} s; observed:)"
     observed
-    kill -KILL "$pid" 2>/dev/null
+    kill -KILL -- "-$pid" 2>/dev/null || kill -KILL "$pid" 2>/dev/null
   fi
   { wait "$pid"; } 2>/dev/null
   status=$?
