@@ -13,6 +13,7 @@ add_library(vigil_music STATIC
   core/music.cpp
   platform/sdl/fsound.cpp
   platform/shared/sound_position.cpp
+  platform/shared/sound_stream.cpp
 )
 target_link_libraries(vigil_music PUBLIC PkgConfig::SDL2 PRIVATE PkgConfig::MPG123)
 

@@ -28,6 +28,7 @@ add_library(vigil_win_base STATIC
   core/init_runner.cpp
   core/music.cpp
   platform/shared/sound_position.cpp
+  platform/shared/sound_stream.cpp
   platform/win32/picture_loader.cpp
   platform/win32/fsound.cpp
   platform/win32/mp3_info.cpp

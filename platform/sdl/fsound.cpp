@@ -1,4 +1,5 @@
-// The sound layer on libmpg123 and SDL2 audio (see platform/fsound.h).
+// The sound backend on libmpg123 and SDL2 audio: decoding and the device
+// (platform/shared/sound_stream.h; the bookkeeping is shared).
 //
 // A stream is decoded in full when it is opened: the soundtrack is three
 // minutes, decoding it takes a fraction of a second, and the callback then
@@ -15,6 +16,7 @@
 #include "platform/fsound.h"
 
 #include "platform/shared/sound_position.h"
+#include "platform/shared/sound_stream.h"
 #include "platform/time.h"
 
 #include <SDL.h>
@@ -26,16 +28,6 @@
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
-
-struct FSOUND_STREAM {
-    int16_t* pcm;        // interleaved stereo frames, from malloc
-    int64_t frames;      // frames in pcm
-    bool playing;        // between Play and Stop/Close
-    bool onDevice;       // playing through the device (else on the clock)
-    int64_t playCounter; // platform_counter() at Play, for the clock path
-    int64_t heard;       // highest position reported so far, in frames
-    int64_t startFrame;  // where playback began (0, or a preview's seek)
-};
 
 namespace {
 
@@ -52,10 +44,8 @@ struct Output {
     DeviceProgress progress;
 };
 
-bool s_initialised = false;
 bool s_subsystem = false;       // SDL's audio subsystem was started here
-SDL_AudioDeviceID s_device = 0; // 0: no device, streams play on the clock
-FSOUND_STREAM* s_current = nullptr;
+SDL_AudioDeviceID s_device = 0; // 0: no device
 Output s_output{};
 
 void SDLCALL audio_callback(void*, Uint8* out, int len)
@@ -109,55 +99,6 @@ private:
     int m_saved = -1;
 };
 
-void report_no_device(const char* reason)
-{
-    if (!reason || !*reason)
-        reason = "unknown reason";
-    std::fprintf(stderr, "vigil: no audio device (%s); playing without sound\n", reason);
-    std::fflush(stderr);
-}
-
-// Frames heard so far; updates the stream's never-decreasing record.
-int64_t heard_now(FSOUND_STREAM* stream)
-{
-    if (!stream->playing)
-        return stream->heard;
-    int64_t heard = 0;
-    if (stream->onDevice) {
-        SDL_LockAudioDevice(s_device);
-        DeviceProgress progress = s_output.progress;
-        SDL_UnlockAudioDevice(s_device);
-        // Read after the copy, so the latest callback is not in the future.
-        heard = heard_frames_device(progress, platform_counter(), platform_counter_frequency(),
-                                    FSOUND_MIXRATE);
-    } else {
-        heard = heard_frames_clock(stream->playCounter, platform_counter(),
-                                   platform_counter_frequency(), FSOUND_MIXRATE);
-    }
-    // The estimate never decreases by construction (sound_position.h); the
-    // record makes that a guarantee of this call whatever the device does,
-    // and is what a stopped stream goes on reporting.
-    stream->heard = std::max(stream->heard, std::min(stream->startFrame + heard, stream->frames));
-    return stream->heard;
-}
-
-void stop_stream(FSOUND_STREAM* stream)
-{
-    if (stream->playing) {
-        heard_now(stream);
-        stream->playing = false;
-    }
-    if (stream == s_current) {
-        if (s_device) {
-            SDL_PauseAudioDevice(s_device, 1);
-            SDL_LockAudioDevice(s_device);
-            s_output = Output{};
-            SDL_UnlockAudioDevice(s_device);
-        }
-        s_current = nullptr;
-    }
-}
-
 // libmpg123 reads the block through these, so it can also seek in it and
 // know its size.
 struct MemoryReader {
@@ -186,10 +127,11 @@ off_t reader_seek(void* handle, off_t offset, int whence)
     return static_cast<off_t>(target);
 }
 
-// Decodes the block into malloc'd 44100 Hz stereo 16-bit PCM. A decoding
-// error after some audio keeps what decoded before it, as a player would have
-// played up to there. False when no audio decodes at all.
-bool decode_mp3(const unsigned char* data, int64_t size, int16_t** pcmOut, int64_t* framesOut)
+} // namespace
+
+// A decoding error after some audio keeps what decoded before it, as a
+// player would have played up to there.
+bool sound_decode_mp3(const uint8_t* data, int64_t size, int16_t** pcmOut, int64_t* framesOut)
 {
     static const bool s_library_ready = mpg123_init() == MPG123_OK;
     if (!s_library_ready)
@@ -255,15 +197,8 @@ bool decode_mp3(const unsigned char* data, int64_t size, int16_t** pcmOut, int64
     return true;
 }
 
-} // namespace
-
-signed char FSOUND_Init(int mixrate, int maxchannels, unsigned)
+bool sound_device_open(char* reason, size_t size)
 {
-    if (mixrate != FSOUND_MIXRATE || maxchannels < 1)
-        return 0;
-    if (s_initialised)
-        return 1;
-    s_initialised = true;
     SDL_AudioSpec want{};
     want.freq = FSOUND_MIXRATE;
     want.format = AUDIO_S16SYS;
@@ -279,105 +214,47 @@ signed char FSOUND_Init(int mixrate, int maxchannels, unsigned)
         if (s_subsystem)
             s_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     }
-    if (!s_device) {
-        report_no_device(SDL_GetError());
-        if (s_subsystem)
-            SDL_QuitSubSystem(SDL_INIT_AUDIO);
-        s_subsystem = false;
-    }
-    return 1;
+    if (s_device)
+        return true;
+    std::snprintf(reason, size, "%s", SDL_GetError());
+    if (s_subsystem)
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    s_subsystem = false;
+    return false;
 }
 
-FSOUND_STREAM* FSOUND_Stream_Open(const char* data, unsigned mode, int offset, int length)
+void sound_device_close()
 {
-    if (!data || !(mode & FSOUND_LOADMEMORY) || offset < 0 || length <= 0)
-        return nullptr;
-    int16_t* pcm = nullptr;
-    int64_t frames = 0;
-    if (!decode_mp3(reinterpret_cast<const unsigned char*>(data) + offset, length, &pcm, &frames))
-        return nullptr;
-    auto* stream = static_cast<FSOUND_STREAM*>(std::calloc(1, sizeof(FSOUND_STREAM)));
-    if (!stream) {
-        std::free(pcm);
-        return nullptr;
-    }
-    stream->pcm = pcm;
-    stream->frames = frames;
-    return stream;
-}
-
-int FSOUND_Stream_Play(int, FSOUND_STREAM* stream)
-{
-    return fsound_stream_play_from(stream, 0);
-}
-
-int fsound_stream_play_from(FSOUND_STREAM* stream, int ms)
-{
-    if (!stream || !s_initialised)
-        return -1;
-    if (s_current)
-        stop_stream(s_current);
-    stream->startFrame = std::clamp<int64_t>(int64_t{std::max(ms, 0)} * FSOUND_MIXRATE / 1000, 0, stream->frames);
-    stream->playing = true;
-    stream->heard = stream->startFrame;
-    stream->onDevice = s_device != 0;
-    if (s_device) {
-        SDL_LockAudioDevice(s_device);
-        s_output = Output{stream, stream->startFrame, DeviceProgress{}};
-        SDL_UnlockAudioDevice(s_device);
-        SDL_PauseAudioDevice(s_device, 0);
-    } else {
-        stream->playCounter = platform_counter();
-    }
-    s_current = stream;
-    return 0;
-}
-
-int FSOUND_Stream_GetTime(FSOUND_STREAM* stream)
-{
-    if (!stream)
-        return 0;
-    return frames_to_ms(heard_now(stream), FSOUND_MIXRATE);
-}
-
-signed char FSOUND_Stream_Stop(FSOUND_STREAM* stream)
-{
-    if (!stream)
-        return 0;
-    stop_stream(stream);
-    return 1;
-}
-
-signed char FSOUND_Stream_Close(FSOUND_STREAM* stream)
-{
-    if (!stream)
-        return 0;
-    stop_stream(stream);
-    std::free(stream->pcm);
-    std::free(stream);
-    return 1;
-}
-
-void FSOUND_Close()
-{
-    if (s_current)
-        stop_stream(s_current);
     if (s_device)
         SDL_CloseAudioDevice(s_device);
     s_device = 0;
     if (s_subsystem)
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
     s_subsystem = false;
-    s_initialised = false;
 }
 
-const int16_t* fsound_stream_pcm(const FSOUND_STREAM* stream, int64_t* frames)
+bool sound_device_play(FSOUND_STREAM* stream)
 {
-    *frames = stream ? stream->frames : 0;
-    return stream ? stream->pcm : nullptr;
+    SDL_LockAudioDevice(s_device);
+    s_output = Output{stream, stream->start, DeviceProgress{}};
+    SDL_UnlockAudioDevice(s_device);
+    SDL_PauseAudioDevice(s_device, 0);
+    return true;
 }
 
-bool fsound_has_device()
+int64_t sound_device_heard()
 {
-    return s_device != 0;
+    SDL_LockAudioDevice(s_device);
+    DeviceProgress progress = s_output.progress;
+    SDL_UnlockAudioDevice(s_device);
+    // Read after the copy, so the latest callback is not in the future.
+    return heard_frames_device(progress, platform_counter(), platform_counter_frequency(), FSOUND_MIXRATE);
+}
+
+void sound_device_stop()
+{
+    SDL_PauseAudioDevice(s_device, 1);
+    SDL_LockAudioDevice(s_device);
+    s_output = Output{};
+    SDL_UnlockAudioDevice(s_device);
 }

@@ -1,17 +1,16 @@
-// The sound layer on Windows (see platform/fsound.h): the embedded MP3 stream
-// is decoded in full when it is opened, by the system's MPEG Layer-3 codec
-// through the Audio Compression Manager, and played once through waveOut at
-// 44100 Hz, stereo, 16-bit. The position is what the device reports to have
-// played (waveOutGetPosition), never decreasing; without a device the stream
-// plays silently on the performance counter.
+// The sound backend on Windows (platform/shared/sound_stream.h; the
+// bookkeeping is shared): the embedded MP3 stream is decoded in full when it
+// is opened, by the system's MPEG Layer-3 codec through the Audio
+// Compression Manager, and played once through waveOut at 44100 Hz, stereo,
+// 16-bit. The position is what the device reports to have played
+// (waveOutGetPosition).
 //
 // Gapless as on Linux: a LAME/Info tag's frame is not fed to the codec, and
 // the encoder delay it declares, the codec's own delay and the padding are cut
 // from the PCM, so the music starts and ends where the encoder's input did.
 //
-// State (file-scope): the output device and the stream it plays. Streams,
-// their PCM and the device's buffer headers come from the C heap, not the
-// arena, and go back to it when closed. No callback thread: every buffer is
+// State (file-scope): the output device and the buffers queued on it. The
+// PCM and the device's buffer headers come from the C heap, not the arena. No callback thread: every buffer is
 // queued when playback starts, so nothing needs refilling.
 #include <windows.h>
 #include <mmsystem.h>
@@ -19,7 +18,7 @@
 #include <msacm.h>
 
 #include "platform/fsound.h"
-#include "platform/shared/sound_position.h"
+#include "platform/shared/sound_stream.h"
 #include "platform/time.h"
 #include "platform/win32/mp3_info.h"
 
@@ -27,16 +26,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-
-struct FSOUND_STREAM {
-    int16_t* pcm;        // interleaved stereo frames, from malloc
-    int64_t frames;      // frames in pcm
-    bool playing;        // between Play and Stop/Close
-    bool onDevice;       // playing through the device (else on the clock)
-    int64_t playCounter; // platform_counter() at Play, for the clock path
-    int64_t start;       // the frame playing began at
-    int64_t heard;       // highest position reported so far, in frames
-};
 
 namespace {
 
@@ -47,10 +36,8 @@ constexpr int64_t BUFFER_FRAMES = FSOUND_MIXRATE;
 // Bytes of MP3 handed to the codec per conversion.
 constexpr DWORD SOURCE_CHUNK = 64 * 1024;
 
-bool s_initialised = false;
-HWAVEOUT s_device = nullptr; // null: streams play on the clock
-FSOUND_STREAM* s_current = nullptr;
-WAVEHDR* s_headers = nullptr; // the buffers queued for s_current
+HWAVEOUT s_device = nullptr;
+WAVEHDR* s_headers = nullptr; // the buffers queued for the stream that plays
 int64_t s_header_count = 0;
 
 // Growing PCM buffer of the decoder, on the C heap.
@@ -145,10 +132,13 @@ bool convert_all(HACMSTREAM acm, const uint8_t* data, size_t length, Pcm* pcm)
     return ok;
 }
 
+} // namespace
+
 // Decodes the stream into 44100 Hz stereo frames (malloc); false with the
 // reason on standard error.
-bool decode(const uint8_t* data, size_t length, int16_t** out, int64_t* outFrames)
+bool sound_decode_mp3(const uint8_t* data, int64_t size, int16_t** out, int64_t* outFrames)
 {
+    const auto length = static_cast<size_t>(size);
     Mp3Info info{};
     if (!read_mp3_info(data, length, &info)) {
         report("no MPEG audio frame in it");
@@ -222,6 +212,8 @@ bool decode(const uint8_t* data, size_t length, int16_t** out, int64_t* outFrame
     return ok;
 }
 
+namespace {
+
 void release_headers()
 {
     if (!s_headers)
@@ -234,7 +226,7 @@ void release_headers()
 }
 
 // Queues the whole stream on the device, paused, then starts it at once.
-bool queue_on_device(FSOUND_STREAM* stream)
+bool queue_stream(FSOUND_STREAM* stream)
 {
     int64_t count = (stream->frames - stream->start + BUFFER_FRAMES - 1) / BUFFER_FRAMES;
     s_headers = static_cast<WAVEHDR*>(std::calloc(static_cast<size_t>(count), sizeof(WAVEHDR)));
@@ -260,7 +252,7 @@ bool queue_on_device(FSOUND_STREAM* stream)
 }
 
 // Frames the device has played since the stream started.
-int64_t device_frames()
+int64_t played_frames()
 {
     MMTIME time{};
     time.wType = TIME_SAMPLES;
@@ -275,42 +267,10 @@ int64_t device_frames()
     return 0;
 }
 
-// Brings stream->heard up to date while it plays.
-void update_heard(FSOUND_STREAM* stream)
-{
-    if (!stream->playing)
-        return;
-    int64_t frames = stream->start + (stream->onDevice ? device_frames()
-                                                       : heard_frames_clock(stream->playCounter, platform_counter(),
-                                                                            platform_counter_frequency(),
-                                                                            FSOUND_MIXRATE));
-    frames = std::min(frames, stream->frames);
-    stream->heard = std::max(stream->heard, frames);
-}
-
-void stop_current()
-{
-    FSOUND_STREAM* stream = s_current;
-    if (!stream)
-        return;
-    update_heard(stream);
-    if (stream->onDevice && s_device) {
-        waveOutReset(s_device);
-        release_headers();
-    }
-    stream->playing = false;
-    stream->onDevice = false;
-    s_current = nullptr;
-}
-
 } // namespace
 
-signed char FSOUND_Init(int mixrate, int maxchannels, unsigned)
+bool sound_device_open(char* reason, size_t size)
 {
-    if (mixrate != FSOUND_MIXRATE || maxchannels < 1)
-        return 0;
-    if (s_initialised)
-        return 1;
     WAVEFORMATEX format{};
     format.wFormatTag = WAVE_FORMAT_PCM;
     format.nChannels = CHANNELS;
@@ -319,101 +279,34 @@ signed char FSOUND_Init(int mixrate, int maxchannels, unsigned)
     format.nBlockAlign = BYTES_PER_FRAME;
     format.nAvgBytesPerSec = FSOUND_MIXRATE * BYTES_PER_FRAME;
     MMRESULT opened = waveOutOpen(&s_device, WAVE_MAPPER, &format, 0, 0, CALLBACK_NULL);
-    if (opened != MMSYSERR_NOERROR) {
-        char text[MAXERRORLENGTH] = "";
-        waveOutGetErrorTextA(opened, text, sizeof text);
-        std::fprintf(stderr, "vigil: no audio device (waveOutOpen: %s); playing without sound\n", text);
-        s_device = nullptr;
-    }
-    s_initialised = true;
-    return 1;
+    if (opened == MMSYSERR_NOERROR)
+        return true;
+    char text[MAXERRORLENGTH] = "";
+    waveOutGetErrorTextA(opened, text, sizeof text);
+    std::snprintf(reason, size, "waveOutOpen: %s", text);
+    s_device = nullptr;
+    return false;
 }
 
-FSOUND_STREAM* FSOUND_Stream_Open(const char* data, unsigned mode, int offset, int length)
+void sound_device_close()
 {
-    if (!(mode & FSOUND_LOADMEMORY) || !data || offset < 0 || length <= 0)
-        return nullptr;
-    int16_t* pcm = nullptr;
-    int64_t frames = 0;
-    if (!decode(reinterpret_cast<const uint8_t*>(data) + offset, static_cast<size_t>(length), &pcm, &frames))
-        return nullptr;
-    auto* stream = static_cast<FSOUND_STREAM*>(std::calloc(1, sizeof(FSOUND_STREAM)));
-    if (!stream) {
-        std::free(pcm);
-        return nullptr;
-    }
-    stream->pcm = pcm;
-    stream->frames = frames;
-    return stream;
-}
-
-int fsound_stream_play_from(FSOUND_STREAM* stream, int ms)
-{
-    if (!stream || !s_initialised)
-        return -1;
-    stop_current();
-    stream->start = std::clamp<int64_t>(int64_t{ms} * FSOUND_MIXRATE / 1000, 0, stream->frames);
-    stream->heard = stream->start;
-    stream->playing = true;
-    stream->onDevice = s_device && queue_on_device(stream);
-    stream->playCounter = platform_counter();
-    s_current = stream;
-    return 0;
-}
-
-int FSOUND_Stream_Play(int, FSOUND_STREAM* stream)
-{
-    return fsound_stream_play_from(stream, 0);
-}
-
-int FSOUND_Stream_GetTime(FSOUND_STREAM* stream)
-{
-    if (!stream)
-        return 0;
-    update_heard(stream);
-    return frames_to_ms(stream->heard, FSOUND_MIXRATE);
-}
-
-signed char FSOUND_Stream_Stop(FSOUND_STREAM* stream)
-{
-    if (!stream)
-        return 0;
-    if (stream == s_current)
-        stop_current();
-    stream->playing = false;
-    return 1;
-}
-
-signed char FSOUND_Stream_Close(FSOUND_STREAM* stream)
-{
-    if (!stream)
-        return 0;
-    FSOUND_Stream_Stop(stream);
-    std::free(stream->pcm);
-    std::free(stream);
-    return 1;
-}
-
-void FSOUND_Close()
-{
-    stop_current();
     if (s_device)
         waveOutClose(s_device);
     s_device = nullptr;
-    s_initialised = false;
 }
 
-const int16_t* fsound_stream_pcm(const FSOUND_STREAM* stream, int64_t* frames)
+bool sound_device_play(FSOUND_STREAM* stream)
 {
-    if (!stream) {
-        *frames = 0;
-        return nullptr;
-    }
-    *frames = stream->frames;
-    return stream->pcm;
+    return queue_stream(stream);
 }
 
-bool fsound_has_device()
+int64_t sound_device_heard()
 {
-    return s_device != nullptr;
+    return played_frames();
+}
+
+void sound_device_stop()
+{
+    waveOutReset(s_device);
+    release_headers();
 }
