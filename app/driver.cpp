@@ -8,6 +8,7 @@
 #include "core/init_runner.h"
 #include "core/keys.h"
 #include "core/music.h"
+#include "core/session.h"
 #include "platform/dialog.h"
 #include "platform/gl.h"
 #include "platform/input.h"
@@ -67,17 +68,17 @@ void play(bool letterbox)
 // Returns the exit status.
 int DemoDriver()
 {
-    if (!arena_create(DEMO_ARENA_SIZE)) {
+    InitList* initList = nullptr;
+    switch (session_start(&initList)) {
+    case SessionStart::Built:
+        break;
+    case SessionStart::NoArena:
         std::fputs("vigil: cannot reserve the 128 MiB arena\n", stderr);
         return 1;
-    }
-    if (!InitScriptInterface()) {
+    case SessionStart::InterfaceFailed:
         show_error("InitScriptInterface failed", nullptr);
         return 1;
-    }
-    InitList* initList = script_init_init();
-    g_timeline = initList ? script_init() : nullptr;
-    if (!initList || !g_timeline) {
+    case SessionStart::ScriptFailed:
         arena_release();
         show_error("script_init_init/script_init failed", nullptr);
         return 1;
@@ -99,36 +100,23 @@ int DemoDriver()
     }
     glViewport(0, 0, PICTURE_WIDTH, letterbox ? LETTERBOX_HEIGHT : PICTURE_HEIGHT);
 
-    if (initList->count > 0) {
-        int32_t lastInit = 0;
-        for (;;) {
-            if (g_quit) {
-                arena_release();
-                destroy_gl_window();
-                return 0;
-            }
-            glDrawBuffer(GL_BACK);
-            if (letterbox)
-                glViewport(0, 64, PICTURE_WIDTH, PICTURE_HEIGHT);
-            int32_t done = run_next_init(initList);
-            if (done == -1) {
-                destroy_gl_window();
-                arena_release();
-                char text[64];
-                std::snprintf(text, sizeof text, "Init routine %d failed\n", lastInit);
-                show_error(text, nullptr);
-                return 1;
-            }
-            if (letterbox)
-                draw_letterbox_bars();
-            glFlush();
-            swap_buffers();
-            bool finished = done == initList->count;
-            pump_messages();
-            lastInit = done;
-            if (finished)
-                break;
-        }
+    int32_t failed = 0;
+    switch (session_run_inits(initList, letterbox, session_window_hooks(), &failed)) {
+    case InitPhase::Done:
+        break;
+    case InitPhase::Stopped:
+    case InitPhase::HookFailed:
+        arena_release();
+        destroy_gl_window();
+        return 0;
+    case InitPhase::RoutineFailed: {
+        destroy_gl_window();
+        arena_release();
+        char text[64];
+        std::snprintf(text, sizeof text, "Init routine %d failed\n", failed);
+        show_error(text, nullptr);
+        return 1;
+    }
     }
     if (g_quit) {
         arena_release();

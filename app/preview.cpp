@@ -16,6 +16,7 @@
 #include "core/music.h"
 #include "app/overlay_text.h"
 #include "core/preview_seek.h"
+#include "core/session.h"
 #include "params/location.h"
 #include "params/param.h"
 #include "platform/dialog.h"
@@ -63,11 +64,11 @@ int build_script(std::string& output)
     s_diagnostics = &output;
     location_tracking(true);
     LogSink previous = diag_set_sink(&collect_located, nullptr);
-    InitList* initList = InitScriptInterface() ? script_init_init() : nullptr;
-    g_timeline = initList ? script_init() : nullptr;
+    InitList* initList = nullptr;
+    SessionStart built = session_build_script(&initList);
     diag_set_sink(previous, nullptr);
     s_diagnostics = nullptr;
-    if (!initList || !g_timeline) {
+    if (built != SessionStart::Built) {
         output += "vigil: the script does not build\n";
         return 0;
     }
@@ -242,21 +243,11 @@ void draw_overlays(double fps, double frameMs)
 // Runs the init routines behind the loading screen; false after a message.
 bool run_inits()
 {
-    for (int32_t done = 0; done < s_init_list->count;) {
-        if (g_quit)
-            return true;
-        glDrawBuffer(GL_BACK);
-        int32_t result = run_next_init(s_init_list);
-        if (result == -1) {
-            std::fprintf(stderr, "vigil: Init routine %d failed\n", done);
-            return false;
-        }
-        glFlush();
-        swap_buffers();
-        pump_messages();
-        done = result;
-    }
-    return true;
+    int32_t failed = 0;
+    if (session_run_inits(s_init_list, false, session_window_hooks(), &failed) != InitPhase::RoutineFailed)
+        return true;
+    std::fprintf(stderr, "vigil: Init routine %d failed\n", failed);
+    return false;
 }
 
 // The live loop; returns when the user quits. Seeks and reloads restart.

@@ -26,6 +26,7 @@ add_library(vigil_win_base STATIC
   ${VIGIL_GFX_SOURCES}
   core/frame_loop.cpp
   core/init_runner.cpp
+  core/session.cpp
   core/music.cpp
   platform/shared/sound_position.cpp
   platform/shared/sound_stream.cpp

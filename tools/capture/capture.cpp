@@ -9,6 +9,7 @@
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
 #include "base/log.h"
+#include "core/session.h"
 #include "params/location.h"
 #include "platform/gl.h"
 #include "platform/headless/headless_gl.h"
@@ -233,17 +234,17 @@ int run_capture(const CaptureOptions& options)
         diag_set_sink(&print_located, nullptr);
     }
 
-    if (!arena_create(DEMO_ARENA_SIZE)) {
+    InitList* initList = nullptr;
+    switch (session_start(&initList)) {
+    case SessionStart::Built:
+        break;
+    case SessionStart::NoArena:
         std::fputs("vigil-capture: cannot reserve the 128 MiB arena\n", stderr);
         return 1;
-    }
-    if (!InitScriptInterface()) {
+    case SessionStart::InterfaceFailed:
         std::fputs("vigil-capture: InitScriptInterface failed\n", stderr);
         return 1;
-    }
-    InitList* initList = script_init_init();
-    g_timeline = initList ? script_init() : nullptr;
-    if (!initList || !g_timeline) {
+    case SessionStart::ScriptFailed:
         std::fputs("vigil-capture: script_init_init/script_init failed\n", stderr);
         return 1;
     }
@@ -276,22 +277,26 @@ int run_capture(const CaptureOptions& options)
     glViewport(0, 0, WIDTH, height);
     FrameGrabber grabber(WIDTH, height);
 
-    for (int32_t done = 0; done < initList->count;) {
-        glDrawBuffer(GL_BACK);
-        if (options.letterbox)
-            glViewport(0, 64, WIDTH, HEIGHT);
-        int32_t result = run_next_init(initList);
-        if (result == -1) {
-            std::fprintf(stderr, "vigil-capture: Init routine %d failed\n", done);
-            return 1;
-        }
-        if (options.letterbox)
-            draw_letterbox_bars();
-        if (!options.loadingDir.empty() &&
-            !write_png(frame_name(options.loadingDir, "loading", done, 3), grabber.grab(), WIDTH, height))
-            return 1;
-        done = result;
-    }
+    // The loading screen after each init routine, written where asked.
+    struct LoadingShots {
+        const CaptureOptions& options;
+        FrameGrabber& grabber;
+        int height;
+    } shots{options, grabber, height};
+    InitHooks hooks;
+    hooks.context = &shots;
+    hooks.after = [](void* context, int32_t index) {
+        auto& shots = *static_cast<LoadingShots*>(context);
+        return shots.options.loadingDir.empty() ||
+               write_png(frame_name(shots.options.loadingDir, "loading", index, 3), shots.grabber.grab(), WIDTH,
+                         shots.height);
+    };
+    int32_t failed = 0;
+    InitPhase phase = session_run_inits(initList, options.letterbox, hooks, &failed);
+    if (phase == InitPhase::RoutineFailed)
+        std::fprintf(stderr, "vigil-capture: Init routine %d failed\n", failed);
+    if (phase != InitPhase::Done)
+        return 1;
 
     // Frames to simulate: up to the terminator, or to --to.
     int64_t lastFrame = static_cast<int64_t>(std::ceil(static_cast<double>(endMs) * options.fps / 1000.0));
