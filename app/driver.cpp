@@ -1,7 +1,7 @@
 // The demo driver: everything from the arena's creation to shutdown.
 #include "app/driver.h"
 
-#include "app/window_pictures.h"
+#include "app/windowed.h"
 #include "base/arena.h"
 #include "core/clock.h"
 #include "core/frame_loop.h"
@@ -151,15 +151,5 @@ int DemoDriver()
 
 int run_player()
 {
-    hand_window_pictures();
-    if (!register_window_class())
-        return 1;
-    sort_key_table();
-    const InputSink sink{&key_event, &quit_event};
-    set_input_sink(&sink);
-    clock_init();
-    int status = DemoDriver();
-    clock_shutdown();
-    unregister_window_class();
-    return status;
+    return run_windowed(&DemoDriver, &key_event);
 }

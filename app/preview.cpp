@@ -6,15 +6,15 @@
 // process), the frozen picture of a pause, the scene names.
 #include "app/preview.h"
 
-#include "app/window_pictures.h"
+#include "app/overlay_text.h"
+#include "app/windowed.h"
 #include "base/arena.h"
+#include "base/log.h"
 #include "core/clock.h"
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
 #include "core/keys.h"
-#include "base/log.h"
 #include "core/music.h"
-#include "app/overlay_text.h"
 #include "core/preview_seek.h"
 #include "core/session.h"
 #include "params/location.h"
@@ -471,15 +471,5 @@ bool parse_preview_options(int argc, char** argv, int first, PreviewOptions& opt
 int run_preview(const PreviewOptions& options)
 {
     s_options = options;
-    hand_window_pictures();
-    if (!register_window_class())
-        return 1;
-    sort_key_table();
-    const InputSink sink{&preview_key, &quit_event};
-    set_input_sink(&sink);
-    clock_init();
-    int status = preview_driver();
-    clock_shutdown();
-    unregister_window_class();
-    return status;
+    return run_windowed(&preview_driver, &preview_key);
 }

@@ -42,6 +42,7 @@ include(cmake/effects.cmake)
 add_executable(vigil WIN32
   app/driver.cpp
   app/window_pictures.cpp
+  app/windowed.cpp
   app/winmain.cpp
   platform/win32/window.cpp
   platform/shared/display.cpp

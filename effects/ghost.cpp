@@ -1,6 +1,6 @@
 // Ghost scene (see effects/ghost.h).
-#include "effects/clock_wrap.h"
 #include "effects/ghost.h"
+#include "effects/clock_wrap.h"
 
 #include "effects/sprites.h"
 #include "script/functable.h"

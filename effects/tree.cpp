@@ -6,8 +6,8 @@
 #include "effects/tree.h"
 
 #include "assets/content_names.h"
-#include "base/skip_drawing.h"
 #include "assets/image.h"
+#include "base/skip_drawing.h"
 #include "effects/clock_wrap.h"
 #include "effects/content.h"
 #include "effects/picture.h"

@@ -6,9 +6,9 @@
 #include "tools/capture/capture.h"
 
 #include "base/arena.h"
+#include "base/log.h"
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
-#include "base/log.h"
 #include "core/session.h"
 #include "params/location.h"
 #include "platform/gl.h"
