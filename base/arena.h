@@ -32,6 +32,8 @@ constexpr int32_t ARENA_REDZONE = 16;
 constexpr int32_t ARENA_REDZONE = 0;
 #endif
 
+// The process's one arena: global because the replaced operator new serves
+// every allocation of the main thread from it.
 extern Arena g_arena;
 
 // Obtains a zero-filled block of `size` bytes. False (record unchanged) when

@@ -7,4 +7,6 @@
 // State: one process-wide flag, false except inside frame_skip.
 #pragma once
 
+// Global because the routines' GL calls are skipped deep inside the drawing
+// helpers, which the frame step cannot pass a flag to.
 extern bool g_skip_drawing;

@@ -52,6 +52,8 @@ struct PacingState {
     double T; // target presentation time of the frame being drawn
     int32_t refreshRate; // Hz, as pacing_init was given it
 };
+// Global because the player's frame loop stamps its times around the pump,
+// the wait and the swap, and the pacing calls read them back.
 extern PacingState g_pacing;
 
 // Starts pacing for a display refreshing `refreshRate` times a second.

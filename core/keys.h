@@ -13,6 +13,9 @@ struct KeyPair {
     int32_t virtualKey;
     int32_t key;
 };
+// Global as the described key handling has them: the table sorted at
+// start-up, and the quit flag, set from the input sink and from signal
+// handlers and polled by every loop.
 extern KeyPair g_key_table[KEY_TABLE_SIZE];
 extern int32_t g_quit;
 

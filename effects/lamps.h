@@ -19,7 +19,8 @@ constexpr int32_t FIGURE_PUFF_TEXTURES = 3;
 constexpr int32_t LAMPS_FOG_PUFFS = 128;
 constexpr int32_t LAMPS_PROCESSION = 6;
 
-// The figure textures; 0 until lamps_init has made them.
+// The figure textures; 0 until lamps_init has made them. Global because the
+// sprite helpers (sprites.cpp) draw every scene's figures with them.
 extern GLuint g_figure_dot_texture;
 extern GLuint g_figure_puff_textures[FIGURE_PUFF_TEXTURES];
 

@@ -14,6 +14,8 @@ struct SourceLocation {
     int32_t line;
 };
 
+// Global because the described parser and builder log through one printf-like
+// call with no place for a position; the diagnostic sink reads these two.
 extern SourceLocation g_parse_position;  // the line being parsed, or {null, 0}
 extern const Param* g_diag_subject;      // what the current check is about, or null
 

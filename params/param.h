@@ -93,4 +93,6 @@ public:
     void Parse(ParamSet* set, FILE* file, int32_t* counter, const std::string& fileName);
 };
 
+// The parsed parameter tree, global as the described script interface has
+// it: the builder and the routines' parameters are read through it.
 extern ParamManager* g_param_root;

@@ -33,6 +33,8 @@ struct FuncTable {
 
 constexpr int32_t FUNC_TABLE_SIZE = 256;
 
+// The process's one function table, global as the described interface has
+// it; filled by start-up from the registration table.
 extern FuncTable g_funcTable;
 
 // FuncTable_GetFunc's error result: all bits set, which is neither 0 nor the

@@ -26,6 +26,8 @@ inline Routine routine_of(ScriptWord word)
     return reinterpret_cast<Routine>(word);
 }
 
+// The built script, global as the described script interface has it: the
+// init runner and the timeline builder read what the builder left here.
 extern Routine* g_init_list;
 extern ScriptWord* g_scene_words;
 extern int32_t g_scene_word_count;

@@ -33,6 +33,9 @@ struct SceneRecord {
     Routine postfunc_init;    // called once when the lead-in phase begins
 };
 
+// The timeline and the scene playing, global as the described frame step
+// and routines use them; only the start-up session (core/session) sets the
+// timeline.
 extern SceneRecord* g_timeline;
 extern int32_t g_current_scene;
 

@@ -23,6 +23,8 @@ struct DisplayState {
     volatile sig_atomic_t desktop = 1; // the user's own mode is in force (signal handlers read it)
     char failure[256] = "";         // why the last create_gl_window failed
 };
+// Global because the window backends' signal and exit handlers must find
+// the mode in force without any caller's help.
 extern DisplayState g_display;
 
 // The backend's part. Makes the window (hidden) with a current GL context
