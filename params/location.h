@@ -30,11 +30,11 @@ SourceLocation diagnostic_location();
 // Names the subject of the diagnostics logged while it is alive.
 class DiagSubject {
 public:
-    explicit DiagSubject(const Param* subject) : previous_(g_diag_subject) { g_diag_subject = subject; }
-    ~DiagSubject() { g_diag_subject = previous_; }
+    explicit DiagSubject(const Param* subject) : previous(g_diag_subject) { g_diag_subject = subject; }
+    ~DiagSubject() { g_diag_subject = previous; }
     DiagSubject(const DiagSubject&) = delete;
     DiagSubject& operator=(const DiagSubject&) = delete;
 
 private:
-    const Param* previous_;
+    const Param* previous;
 };

@@ -7,8 +7,8 @@
 
 ParamManager* g_param_root = nullptr;
 
-Param::Param(const std::string& name_)
-    : name(name_), kind(PARAM_NUMBER), text(), number(0.0f), vector{0.0f, 0.0f, 0.0f}
+Param::Param(const std::string& givenName)
+    : name(givenName), kind(PARAM_NUMBER), text(), number(0.0f), vector{0.0f, 0.0f, 0.0f}
 {
 }
 
@@ -68,7 +68,7 @@ int32_t Param::GetInt() const
 
 ParamSet::ParamSet() : Param("empty") {}
 
-ParamSet::ParamSet(const std::string& name_) : Param(name_) {}
+ParamSet::ParamSet(const std::string& givenName) : Param(givenName) {}
 
 Param* ParamSet::Find(const std::string& path)
 {

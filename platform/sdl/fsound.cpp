@@ -79,24 +79,24 @@ public:
         int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
         if (null < 0)
             return;
-        m_saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
-        if (m_saved >= 0)
+        saved = fcntl(STDERR_FILENO, F_DUPFD_CLOEXEC, 0);
+        if (saved >= 0)
             dup2(null, STDERR_FILENO);
         close(null);
     }
     ~QuietStderr()
     {
-        if (m_saved < 0)
+        if (saved < 0)
             return;
         std::fflush(stderr);
-        dup2(m_saved, STDERR_FILENO);
-        close(m_saved);
+        dup2(saved, STDERR_FILENO);
+        close(saved);
     }
     QuietStderr(const QuietStderr&) = delete;
     QuietStderr& operator=(const QuietStderr&) = delete;
 
 private:
-    int m_saved = -1;
+    int saved = -1;
 };
 
 // libmpg123 reads the block through these, so it can also seek in it and

@@ -13,7 +13,7 @@ namespace paint {
 
 uint64_t Rng::next()
 {
-    uint64_t z = (m_state += 0x9E3779B97F4A7C15ull);
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);
@@ -210,8 +210,8 @@ std::array<int, 3> box_radii(float sigma)
     if (lower % 2 == 0)
         --lower;
     int upper = lower + 2;
-    double m_ideal = (12.0 * double(sigma) * sigma - 3.0 * lower * lower - 12.0 * lower - 9.0) / (-4.0 * lower - 4.0);
-    int m = int(std::lround(m_ideal));
+    double mIdeal = (12.0 * double(sigma) * sigma - 3.0 * lower * lower - 12.0 * lower - 9.0) / (-4.0 * lower - 4.0);
+    int m = int(std::lround(mIdeal));
     std::array<int, 3> radii{};
     for (int i = 0; i < 3; ++i)
         radii[size_t(i)] = ((i < m ? lower : upper) - 1) / 2;

@@ -16,7 +16,7 @@ namespace paint {
 // Seeded generator (splitmix64): the only source of randomness in the pictures.
 class Rng {
 public:
-    explicit Rng(uint64_t seed) : m_state(seed) {}
+    explicit Rng(uint64_t seed) : state(seed) {}
     uint64_t next();
     // Uniform in [0, 1).
     double uniform();
@@ -24,7 +24,7 @@ public:
     double range(double lo, double hi) { return lo + (hi - lo) * uniform(); }
 
 private:
-    uint64_t m_state;
+    uint64_t state;
 };
 
 struct Rgb {

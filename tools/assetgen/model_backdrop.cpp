@@ -58,36 +58,36 @@ class Mask {
 public:
     Mask()
     {
-        surface_ = cairo_image_surface_create(CAIRO_FORMAT_A8, SIZE, SIZE);
-        cr_ = cairo_create(surface_);
-        cairo_scale(cr_, 1.0 / SCALE_X, 1.0 / SCALE_Y);
-        cairo_set_source_rgba(cr_, 0, 0, 0, 1);
+        surface = cairo_image_surface_create(CAIRO_FORMAT_A8, SIZE, SIZE);
+        context = cairo_create(surface);
+        cairo_scale(context, 1.0 / SCALE_X, 1.0 / SCALE_Y);
+        cairo_set_source_rgba(context, 0, 0, 0, 1);
     }
     ~Mask()
     {
-        cairo_destroy(cr_);
-        cairo_surface_destroy(surface_);
+        cairo_destroy(context);
+        cairo_surface_destroy(surface);
     }
     Mask(const Mask&) = delete;
     Mask& operator=(const Mask&) = delete;
 
-    cairo_t* cr() { return cr_; }
+    cairo_t* cr() { return context; }
     // Coverage in [0, 1] of picture pixel (x, y).
     double at(int x, int y)
     {
-        if (!flushed_) {
-            cairo_surface_flush(surface_);
-            flushed_ = true;
+        if (!flushed) {
+            cairo_surface_flush(surface);
+            flushed = true;
         }
-        const unsigned char* data = cairo_image_surface_get_data(surface_);
-        int stride = cairo_image_surface_get_stride(surface_);
+        const unsigned char* data = cairo_image_surface_get_data(surface);
+        int stride = cairo_image_surface_get_stride(surface);
         return data[y * stride + x] / 255.0;
     }
 
 private:
-    cairo_surface_t* surface_;
-    cairo_t* cr_;
-    bool flushed_ = false;
+    cairo_surface_t* surface;
+    cairo_t* context;
+    bool flushed = false;
 };
 
 // A flat-topped block with, now and then, a setback, a spire, a water tank

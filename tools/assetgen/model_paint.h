@@ -10,7 +10,7 @@ namespace modelgen {
 // SplitMix64: a small generator whose whole sequence follows from its seed.
 class Random {
 public:
-    explicit Random(uint64_t seed) : state_(seed) {}
+    explicit Random(uint64_t seed) : state(seed) {}
     uint64_t next();
     // Uniform in [0, 1).
     double uniform();
@@ -20,7 +20,7 @@ public:
     int below(int n) { return static_cast<int>(uniform() * n); }
 
 private:
-    uint64_t state_;
+    uint64_t state;
 };
 
 // Value noise in [0, 1]: random values on the integer lattice (hashed with

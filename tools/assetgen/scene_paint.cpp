@@ -42,7 +42,7 @@ uint8_t to_byte(float v)
 
 uint64_t Rng::next()
 {
-    uint64_t z = (state_ += 0x9E3779B97F4A7C15ull);
+    uint64_t z = (state += 0x9E3779B97F4A7C15ull);
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     return z ^ (z >> 31);

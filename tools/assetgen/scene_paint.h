@@ -35,7 +35,7 @@ inline float smoothstep(float e0, float e1, float v)
 // sequence, on every machine.
 class Rng {
 public:
-    explicit Rng(uint64_t seed) : state_(seed) {}
+    explicit Rng(uint64_t seed) : state(seed) {}
     uint64_t next();
     // Uniform in [lo, hi).
     double uniform(double lo = 0.0, double hi = 1.0);
@@ -43,7 +43,7 @@ public:
     int below(int n);
 
 private:
-    uint64_t state_;
+    uint64_t state;
 };
 
 // Value noise on a unit lattice, in [-1, 1], smooth (quintic fade).

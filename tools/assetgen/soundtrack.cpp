@@ -130,107 +130,107 @@ const std::vector<Note> GHOST_BELLS = {
 
 class Song {
 public:
-    explicit Song(double length) : m_mix(to_frames(length)) {}
+    explicit Song(double length) : mix(to_frames(length)) {}
 
     // The groove leaves out its own notes in these spans, so the hits that
     // end them stand alone.
-    void hush(double from, double to) { m_hushes.emplace_back(from, to); }
+    void hush(double from, double to) { hushes.emplace_back(from, to); }
 
     void pad(double t, double gate, const Chord& chord, const PadStyle& style, double gain)
     {
-        synth::pad(m_voice, chord.pad, 4, gate, style, seed(t, 1));
+        synth::pad(voice, chord.pad, 4, gate, style, seed(t, 1));
         place(t, Sends{gain, 0.0, 0.55, 0.0});
     }
     void bass(double t, double gate, int note, double gain, double cutoff = 380.0, double punch = 2.0)
     {
         if (hushed(t))
             return;
-        synth::bass(m_voice, note, gate, cutoff, punch);
+        synth::bass(voice, note, gate, cutoff, punch);
         place(t, Sends{gain, 0.0, 0.08, 0.0});
     }
     void pluck(double t, double gate, int note, double brightness, double pan, double gain)
     {
         if (hushed(t))
             return;
-        synth::pluck(m_voice, note, gate, brightness);
+        synth::pluck(voice, note, gate, brightness);
         place(t, Sends{gain, pan, 0.35, 0.45});
     }
     void bell(double t, double length, int note, double brightness, double pan, double gain, double delay = 0.4)
     {
-        synth::bell(m_voice, note, length, brightness);
+        synth::bell(voice, note, length, brightness);
         place(t, Sends{gain, pan, 0.6, delay});
     }
     void lead(double t, double gate, int note, double gain)
     {
-        synth::lead(m_voice, note, gate);
+        synth::lead(voice, note, gate);
         place(t, Sends{gain, 0.0, 0.45, 0.35});
     }
     void kick(double t, double gain)
     {
         if (hushed(t))
             return;
-        synth::kick(m_voice, seed(t, 2));
+        synth::kick(voice, seed(t, 2));
         place(t, Sends{gain, 0.0, 0.05, 0.0});
     }
     void snare(double t, double gain)
     {
         if (hushed(t))
             return;
-        synth::snare(m_voice, seed(t, 3));
+        synth::snare(voice, seed(t, 3));
         place(t, Sends{gain, 0.05, 0.5, 0.08});
     }
     void hat(double t, bool open, double gain)
     {
         if (hushed(t))
             return;
-        synth::hat(m_voice, open, seed(t, 4));
+        synth::hat(voice, open, seed(t, 4));
         place(t, Sends{gain, 0.3, 0.15, 0.0});
     }
     void rim(double t, double gain)
     {
         if (hushed(t))
             return;
-        synth::rim(m_voice, seed(t, 5));
+        synth::rim(voice, seed(t, 5));
         place(t, Sends{gain, -0.25, 0.45, 0.25});
     }
     void tom(double t, int note, double pan, double gain)
     {
-        synth::tom(m_voice, note);
+        synth::tom(voice, note);
         place(t, Sends{gain, pan, 0.3, 0.0});
     }
     void crash(double t, double length, double gain)
     {
-        synth::crash(m_voice, length, seed(t, 6));
+        synth::crash(voice, length, seed(t, 6));
         place(t, Sends{gain, -0.15, 0.35, 0.0});
     }
     void impact(double t, double gain)
     {
-        synth::impact(m_voice, seed(t, 7));
+        synth::impact(voice, seed(t, 7));
         place(t, Sends{gain, 0.0, 0.3, 0.0});
     }
     // A riser of `length` that ends exactly at `t`.
     void riser_to(double t, double length, double gain)
     {
-        synth::riser(m_voice, length, seed(t, 8));
+        synth::riser(voice, length, seed(t, 8));
         place(t - length, Sends{gain, 0.0, 0.4, 0.0});
     }
 
-    std::vector<int16_t> master(const MasterSettings& settings) { return m_mix.master(settings); }
+    std::vector<int16_t> master(const MasterSettings& settings) { return mix.master(settings); }
 
 private:
     bool hushed(double t) const
     {
-        for (const auto& [from, to] : m_hushes)
+        for (const auto& [from, to] : hushes)
             if (t >= from && t < to)
                 return true;
         return false;
     }
     static uint64_t seed(double t, uint64_t kind) { return static_cast<uint64_t>(to_frames(t)) * 16 + kind; }
-    void place(double t, const Sends& sends) { m_mix.add(to_frames(t), m_voice, sends); }
+    void place(double t, const Sends& sends) { mix.add(to_frames(t), voice, sends); }
 
-    Mix m_mix;
-    Voice m_voice;
-    std::vector<std::pair<double, double>> m_hushes;
+    Mix mix;
+    Voice voice;
+    std::vector<std::pair<double, double>> hushes;
 };
 
 // The pad under every chord of [from, to), with a style per section.

@@ -89,15 +89,15 @@ Noise::Noise(uint64_t seed)
     z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ull;
     z = (z ^ (z >> 27)) * 0x94D049BB133111EBull;
     z ^= z >> 31;
-    m_state = z ? z : 0x2545F4914F6CDD1Dull;
+    state = z ? z : 0x2545F4914F6CDD1Dull;
 }
 
 uint64_t Noise::bits()
 {
-    m_state ^= m_state >> 12;
-    m_state ^= m_state << 25;
-    m_state ^= m_state >> 27;
-    return m_state * 0x2545F4914F6CDD1Dull;
+    state ^= state >> 12;
+    state ^= state << 25;
+    state ^= state >> 27;
+    return state * 0x2545F4914F6CDD1Dull;
 }
 
 double Noise::uniform() { return static_cast<double>(bits() >> 11) * (1.0 / 9007199254740992.0); }
@@ -125,39 +125,39 @@ double pulse(Phase& phase, double width)
 double sine(Phase& phase) { return sin_turns(phase.advance()); }
 
 Envelope::Envelope(double attack, double decay, double sustain, double release, double gate)
-    : m_attackFrames(to_frames(attack) > 0 ? to_frames(attack) : 1),
-      m_gateFrames(to_frames(gate) > 0 ? to_frames(gate) : 1),
-      m_releaseFrames(to_frames(release) > 0 ? to_frames(release) : 1),
-      m_sustain(sustain),
-      m_decayFactor(sustain < 1.0 ? decay_factor(decay) : 1.0),
+    : attackFrames(to_frames(attack) > 0 ? to_frames(attack) : 1),
+      gateFrames(to_frames(gate) > 0 ? to_frames(gate) : 1),
+      releaseFrames(to_frames(release) > 0 ? to_frames(release) : 1),
+      sustain(sustain),
+      decayFactor(sustain < 1.0 ? decay_factor(decay) : 1.0),
       // The curve falls to e^-4 of its start, then the floor is taken away.
-      m_releaseFactor(decay_factor(static_cast<double>(m_releaseFrames) / RATE / 4.0)),
-      m_releaseFloor(pow2(-4.0 * LOG2_E))
+      releaseFactor(decay_factor(static_cast<double>(releaseFrames) / RATE / 4.0)),
+      releaseFloor(pow2(-4.0 * LOG2_E))
 {
 }
 
 double Envelope::next()
 {
-    int64_t frame = m_frame++;
-    if (frame < m_gateFrames) {
-        if (frame < m_attackFrames) {
-            m_level = static_cast<double>(frame) / static_cast<double>(m_attackFrames);
+    int64_t frame = frameIndex++;
+    if (frame < gateFrames) {
+        if (frame < attackFrames) {
+            level = static_cast<double>(frame) / static_cast<double>(attackFrames);
         } else {
-            m_level = m_sustain + (1.0 - m_sustain) * m_decayPart;
-            m_decayPart *= m_decayFactor;
+            level = sustain + (1.0 - sustain) * decayPart;
+            decayPart *= decayFactor;
         }
-        m_releaseStart = m_level;
-        return m_level;
+        releaseStart = level;
+        return level;
     }
-    if (frame >= m_gateFrames + m_releaseFrames)
+    if (frame >= gateFrames + releaseFrames)
         return 0.0;
-    m_releaseCurve *= m_releaseFactor;
-    double shape = (m_releaseCurve - m_releaseFloor) / (1.0 - m_releaseFloor);
+    releaseCurve *= releaseFactor;
+    double shape = (releaseCurve - releaseFloor) / (1.0 - releaseFloor);
     // The last release sample is where the curve meets the floor; rounding
     // may leave a trace of either sign, so it is pinned to 0.
-    if (shape < 0.0 || frame == m_gateFrames + m_releaseFrames - 1)
+    if (shape < 0.0 || frame == gateFrames + releaseFrames - 1)
         shape = 0.0;
-    return m_releaseStart * shape;
+    return releaseStart * shape;
 }
 
 void Svf::set(double cutoffHz, double resonance)
@@ -168,26 +168,26 @@ void Svf::set(double cutoffHz, double resonance)
         cutoffHz = 0.45 * RATE;
     double turns = cutoffHz / (2.0 * RATE);
     double g = sin_turns(turns) / cos_turns(turns); // tan(pi fc / rate)
-    m_k = 2.0 - 2.0 * resonance;
-    m_a1 = 1.0 / (1.0 + g * (g + m_k));
-    m_a2 = g * m_a1;
-    m_a3 = g * m_a2;
+    k = 2.0 - 2.0 * resonance;
+    a1 = 1.0 / (1.0 + g * (g + k));
+    a2 = g * a1;
+    a3 = g * a2;
 }
 
 void Svf::step(double in)
 {
-    double v3 = in - m_ic2;
-    double v1 = m_a1 * m_ic1 + m_a2 * v3;
-    double v2 = m_ic2 + m_a2 * m_ic1 + m_a3 * v3;
-    m_ic1 = 2.0 * v1 - m_ic1;
-    m_ic2 = 2.0 * v2 - m_ic2;
-    m_low = v2;
-    m_band = v1;
+    double v3 = in - ic2;
+    double v1 = a1 * ic1 + a2 * v3;
+    double v2 = ic2 + a2 * ic1 + a3 * v3;
+    ic1 = 2.0 * v1 - ic1;
+    ic2 = 2.0 * v2 - ic2;
+    lowpass = v2;
+    bandpass = v1;
 }
 
 void OnePole::set(double cutoffHz)
 {
-    m_coef = 1.0 - pow2(-TWO_PI * cutoffHz / RATE * LOG2_E);
+    coef = 1.0 - pow2(-TWO_PI * cutoffHz / RATE * LOG2_E);
 }
 
 } // namespace synth

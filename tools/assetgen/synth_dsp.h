@@ -35,7 +35,7 @@ public:
     double bipolar(); // [-1, 1)
 
 private:
-    uint64_t m_state;
+    uint64_t state;
 };
 
 // Phase in [0, 1) advanced by frequency / RATE per sample.
@@ -67,48 +67,48 @@ public:
     Envelope(double attack, double decay, double sustain, double release, double gate);
     double next();
     // Samples until the level is back at 0 for good.
-    int64_t length() const { return m_gateFrames + m_releaseFrames; }
+    int64_t length() const { return gateFrames + releaseFrames; }
 
 private:
-    int64_t m_frame = 0;
-    int64_t m_attackFrames;
-    int64_t m_gateFrames;
-    int64_t m_releaseFrames;
-    double m_sustain;
-    double m_decayFactor;
-    double m_decayPart = 1.0; // what is left of (1 - sustain) above the sustain level
-    double m_level = 0.0;
-    double m_releaseStart = 0.0;
-    double m_releaseFactor;
-    double m_releaseCurve = 1.0;
-    double m_releaseFloor;
+    int64_t frameIndex = 0;
+    int64_t attackFrames;
+    int64_t gateFrames;
+    int64_t releaseFrames;
+    double sustain;
+    double decayFactor;
+    double decayPart = 1.0; // what is left of (1 - sustain) above the sustain level
+    double level = 0.0;
+    double releaseStart = 0.0;
+    double releaseFactor;
+    double releaseCurve = 1.0;
+    double releaseFloor;
 };
 
 // State-variable filter (trapezoidal form): stable under fast cutoff changes.
 class Svf {
 public:
     void set(double cutoffHz, double resonance); // resonance 0 (none) .. ~0.95
-    double low(double in) { step(in); return m_low; }
-    double band(double in) { step(in); return m_band; }
-    double high(double in) { step(in); return in - m_k * m_band - m_low; }
+    double low(double in) { step(in); return lowpass; }
+    double band(double in) { step(in); return bandpass; }
+    double high(double in) { step(in); return in - k * bandpass - lowpass; }
 
 private:
     void step(double in);
-    double m_a1 = 0.0, m_a2 = 0.0, m_a3 = 0.0, m_k = 2.0;
-    double m_ic1 = 0.0, m_ic2 = 0.0;
-    double m_low = 0.0, m_band = 0.0;
+    double a1 = 0.0, a2 = 0.0, a3 = 0.0, k = 2.0;
+    double ic1 = 0.0, ic2 = 0.0;
+    double lowpass = 0.0, bandpass = 0.0;
 };
 
 // One-pole low-pass; high() is what the low-pass leaves out.
 class OnePole {
 public:
     void set(double cutoffHz);
-    double low(double in) { m_state += m_coef * (in - m_state); return m_state; }
+    double low(double in) { state += coef * (in - state); return state; }
     double high(double in) { return in - low(in); }
 
 private:
-    double m_coef = 1.0;
-    double m_state = 0.0;
+    double coef = 1.0;
+    double state = 0.0;
 };
 
 } // namespace synth

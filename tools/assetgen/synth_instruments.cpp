@@ -32,18 +32,18 @@ public:
     {
         static const double BASE[6] = {205.3, 304.4, 369.6, 522.7, 540.0, 800.0};
         for (int i = 0; i < 6; ++i)
-            m_phases[i].set_hz(BASE[i] * scale);
+            phases[i].set_hz(BASE[i] * scale);
     }
     double next()
     {
         double sum = 0.0;
-        for (Phase& phase : m_phases)
+        for (Phase& phase : phases)
             sum += pulse(phase, 0.5);
         return sum / 6.0;
     }
 
 private:
-    Phase m_phases[6];
+    Phase phases[6];
 };
 
 } // namespace

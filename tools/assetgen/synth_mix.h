@@ -42,7 +42,7 @@ struct MasterSettings {
 class Mix {
 public:
     explicit Mix(int64_t frames);
-    int64_t frames() const { return m_frames; }
+    int64_t frames() const { return frameCount; }
     // Adds the voice, starting at frame `start`; what falls outside the
     // track is dropped.
     void add(int64_t start, const Voice& voice, const Sends& sends);
@@ -54,8 +54,8 @@ private:
     // Look-ahead peak limiter on the mixed dry buses: no sample above `ceiling`.
     void limit(double ceiling);
 
-    int64_t m_frames;
-    std::vector<float> m_dryL, m_dryR, m_reverbL, m_reverbR, m_delayL, m_delayR;
+    int64_t frameCount;
+    std::vector<float> dryL, dryR, reverbL, reverbR, delayL, delayR;
 };
 
 } // namespace synth

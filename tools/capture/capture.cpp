@@ -73,19 +73,19 @@ std::string frame_name(const std::string& dir, const char* prefix, int index, in
 class FrameGrabber {
 public:
     FrameGrabber(int width, int height)
-        : width_(width), height_(height),
-          rgba_(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(width) * height * 4))),
-          rgb_(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(width) * height * 3)))
+        : width(width), height(height),
+          rgba(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(width) * height * 4))),
+          rgb(static_cast<uint8_t*>(std::malloc(static_cast<size_t>(width) * height * 3)))
     {
-        if (!rgba_ || !rgb_) {
+        if (!rgba || !rgb) {
             std::fputs("vigil-capture: out of memory for the frame buffers\n", stderr);
             std::exit(1);
         }
     }
     ~FrameGrabber()
     {
-        std::free(rgba_);
-        std::free(rgb_);
+        std::free(rgba);
+        std::free(rgb);
     }
     FrameGrabber(const FrameGrabber&) = delete;
     FrameGrabber& operator=(const FrameGrabber&) = delete;
@@ -93,20 +93,20 @@ public:
     // RGB bytes of the screen, top row first.
     const uint8_t* grab()
     {
-        headless_gl_read_rgba_into(rgba_, width_, height_);
-        for (size_t i = 0, n = static_cast<size_t>(width_) * height_; i < n; ++i) {
-            rgb_[i * 3] = rgba_[i * 4];
-            rgb_[i * 3 + 1] = rgba_[i * 4 + 1];
-            rgb_[i * 3 + 2] = rgba_[i * 4 + 2];
+        headless_gl_read_rgba_into(rgba, width, height);
+        for (size_t i = 0, n = static_cast<size_t>(width) * height; i < n; ++i) {
+            rgb[i * 3] = rgba[i * 4];
+            rgb[i * 3 + 1] = rgba[i * 4 + 1];
+            rgb[i * 3 + 2] = rgba[i * 4 + 2];
         }
-        return rgb_;
+        return rgb;
     }
-    size_t bytes() const { return static_cast<size_t>(width_) * height_ * 3; }
+    size_t bytes() const { return static_cast<size_t>(width) * height * 3; }
 
 private:
-    int width_, height_;
-    uint8_t* rgba_;
-    uint8_t* rgb_;
+    int width, height;
+    uint8_t* rgba;
+    uint8_t* rgb;
 };
 
 bool write_png(const std::string& path, const uint8_t* rgb, int width, int height)
@@ -131,27 +131,27 @@ bool make_dir(const std::string& dir)
 
 class Progress {
 public:
-    Progress(int total) : total_(total), shown_(isatty(STDERR_FILENO) && total > 0) {}
+    Progress(int total) : total(total), shown(isatty(STDERR_FILENO) && total > 0) {}
     ~Progress()
     {
-        if (shown_)
+        if (shown)
             std::fputc('\n', stderr);
     }
     void update(int done)
     {
-        if (!shown_)
+        if (!shown)
             return;
         int width = 40;
-        int filled = static_cast<int>(static_cast<int64_t>(done) * width / total_);
-        std::fprintf(stderr, "\rframe %d/%d [%.*s%*s] %3d%%", done, total_, filled,
+        int filled = static_cast<int>(static_cast<int64_t>(done) * width / total);
+        std::fprintf(stderr, "\rframe %d/%d [%.*s%*s] %3d%%", done, total, filled,
                      "########################################", width - filled, "",
-                     static_cast<int>(static_cast<int64_t>(done) * 100 / total_));
+                     static_cast<int>(static_cast<int64_t>(done) * 100 / total));
         std::fflush(stderr);
     }
 
 private:
-    int total_;
-    bool shown_;
+    int total;
+    bool shown;
 };
 
 struct SceneTimes {
@@ -186,41 +186,41 @@ std::string clock_text(double seconds)
 // each multiple of `every` seconds from `from` on.
 class DemoSheet {
 public:
-    DemoSheet(const CaptureOptions& options) : options_(options), next_(options.from) {}
-    bool wanted() const { return !options_.sheetFile.empty(); }
-    bool due(double T) const { return wanted() && T >= next_ - 1e-9; }
+    DemoSheet(const CaptureOptions& options) : options(options), next(options.from) {}
+    bool wanted() const { return !options.sheetFile.empty(); }
+    bool due(double T) const { return wanted() && T >= next - 1e-9; }
     void add(const uint8_t* rgb, int width, int height, double T, int64_t frame)
     {
-        tiles_.push_back(make_grid_tile(rgb, width, height, 3, clock_text(T),
+        tiles.push_back(make_grid_tile(rgb, width, height, 3, clock_text(T),
                                         "scene " + std::to_string(g_current_scene) + ", frame " +
                                             std::to_string(frame)));
-        while (next_ <= T + 1e-9)
-            next_ += options_.every;
+        while (next <= T + 1e-9)
+            next += options.every;
     }
     bool write(double endT) const
     {
         char header[160];
         std::snprintf(header, sizeof header, "%s: one frame every %g s from %s to %s, at %d frames a second",
-                      std::filesystem::current_path().c_str(), options_.every,
-                      clock_text(options_.from).c_str(), clock_text(endT).c_str(), options_.fps);
+                      std::filesystem::current_path().c_str(), options.every,
+                      clock_text(options.from).c_str(), clock_text(endT).c_str(), options.fps);
         std::string error;
-        if (tiles_.empty()) {
+        if (tiles.empty()) {
             std::fputs("vigil-capture: no frame falls in the range for the contact sheet\n", stderr);
             return false;
         }
-        if (!write_grid_png(options_.sheetFile, header, tiles_, 6, error)) {
+        if (!write_grid_png(options.sheetFile, header, tiles, 6, error)) {
             std::fprintf(stderr, "vigil-capture: %s\n", error.c_str());
             return false;
         }
-        std::fprintf(stderr, "vigil-capture: wrote a contact sheet of %zu frames to %s\n", tiles_.size(),
-                     options_.sheetFile.c_str());
+        std::fprintf(stderr, "vigil-capture: wrote a contact sheet of %zu frames to %s\n", tiles.size(),
+                     options.sheetFile.c_str());
         return true;
     }
 
 private:
-    const CaptureOptions& options_;
-    double next_;
-    std::vector<GridTile> tiles_;
+    const CaptureOptions& options;
+    double next;
+    std::vector<GridTile> tiles;
 };
 
 } // namespace
@@ -286,10 +286,10 @@ int run_capture(const CaptureOptions& options)
     InitHooks hooks;
     hooks.context = &shots;
     hooks.after = [](void* context, int32_t index) {
-        auto& shots = *static_cast<LoadingShots*>(context);
-        return shots.options.loadingDir.empty() ||
-               write_png(frame_name(shots.options.loadingDir, "loading", index, 3), shots.grabber.grab(), WIDTH,
-                         shots.height);
+        const auto& loading = *static_cast<LoadingShots*>(context);
+        return loading.options.loadingDir.empty() ||
+               write_png(frame_name(loading.options.loadingDir, "loading", index, 3), loading.grabber.grab(), WIDTH,
+                         loading.height);
     };
     int32_t failed = 0;
     InitPhase phase = session_run_inits(initList, options.letterbox, hooks, &failed);

@@ -78,7 +78,7 @@ std::string quote(const std::string& text)
 
 VideoWriter::~VideoWriter()
 {
-    if (pipe_)
+    if (ffmpeg)
         close();
 }
 
@@ -101,32 +101,32 @@ bool VideoWriter::open(const std::string& file, int width, int height, int fps, 
         return false;
     }
     ::close(fd);
-    audioFile_ = pattern;
+    audioFile = pattern;
     // The audio span matches the frames to the sample: frame i shows T = i / fps.
     int64_t first = static_cast<int64_t>(std::llround(startSeconds * RATE));
     int64_t frames = static_cast<int64_t>(std::llround(seconds * RATE));
-    if (!write_wav(audioFile_, pcm, available, first, frames)) {
-        std::fprintf(stderr, "vigil-capture: cannot write %s\n", audioFile_.c_str());
+    if (!write_wav(audioFile, pcm, available, first, frames)) {
+        std::fprintf(stderr, "vigil-capture: cannot write %s\n", audioFile.c_str());
         return false;
     }
     std::string command = "ffmpeg -hide_banner -loglevel error -y -f rawvideo -pixel_format rgb24 -video_size " +
                           std::to_string(width) + "x" + std::to_string(height) + " -framerate " + std::to_string(fps) +
-                          " -i - -i " + quote(audioFile_) +
+                          " -i - -i " + quote(audioFile) +
                           " -map 0:v -map 1:a -c:v libx264 -preset veryfast -crf 18 -pix_fmt yuv420p"
                           " -c:a aac -b:a 192k -movflags +faststart " +
                           quote(file);
-    pipe_ = popen(command.c_str(), "w");
-    if (!pipe_) {
+    ffmpeg = popen(command.c_str(), "w");
+    if (!ffmpeg) {
         std::fprintf(stderr, "vigil-capture: cannot start ffmpeg: %s\n", std::strerror(errno));
         return false;
     }
-    frameBytes_ = static_cast<size_t>(width) * height * 3;
+    frameBytes = static_cast<size_t>(width) * height * 3;
     return true;
 }
 
 bool VideoWriter::write_frame(const uint8_t* rgb, size_t bytes)
 {
-    if (bytes != frameBytes_ || std::fwrite(rgb, 1, bytes, pipe_) != bytes) {
+    if (bytes != frameBytes || std::fwrite(rgb, 1, bytes, ffmpeg) != bytes) {
         std::fputs("vigil-capture: ffmpeg stopped taking frames\n", stderr);
         return false;
     }
@@ -135,10 +135,10 @@ bool VideoWriter::write_frame(const uint8_t* rgb, size_t bytes)
 
 bool VideoWriter::close()
 {
-    int status = pclose(pipe_);
-    pipe_ = nullptr;
+    int status = pclose(ffmpeg);
+    ffmpeg = nullptr;
     std::error_code ignored;
-    std::filesystem::remove(audioFile_, ignored);
+    std::filesystem::remove(audioFile, ignored);
     if (status != 0) {
         std::fprintf(stderr, "vigil-capture: ffmpeg failed (status %d)\n",
                      WIFEXITED(status) ? WEXITSTATUS(status) : status);

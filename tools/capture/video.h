@@ -12,13 +12,13 @@ public:
     ~VideoWriter();
     // Starts ffmpeg for `seconds` of video from `startSeconds` of the demo.
     bool open(const std::string& file, int width, int height, int fps, double startSeconds, double seconds);
-    bool is_open() const { return pipe_ != nullptr; }
+    bool is_open() const { return ffmpeg != nullptr; }
     bool write_frame(const uint8_t* rgb, size_t bytes);
     // Waits for ffmpeg; false when it failed.
     bool close();
 
 private:
-    FILE* pipe_ = nullptr;
-    std::string audioFile_;
-    size_t frameBytes_ = 0;
+    FILE* ffmpeg = nullptr;
+    std::string audioFile;
+    size_t frameBytes = 0;
 };

@@ -180,43 +180,43 @@ bool put_gif(GifFileType* gif, const GifPicture& p, ColorMapObject* map)
 // LZW codes packed least significant bit first into 255-byte sub-blocks.
 class GifCodeWriter {
 public:
-    explicit GifCodeWriter(std::vector<uint8_t>& out) : m_out(out) {}
+    explicit GifCodeWriter(std::vector<uint8_t>& out) : out(out) {}
     void put(uint32_t code, int bits)
     {
-        m_bits |= static_cast<uint64_t>(code) << m_count;
-        m_count += bits;
-        while (m_count >= 8) {
-            byte(static_cast<uint8_t>(m_bits));
-            m_bits >>= 8;
-            m_count -= 8;
+        pending |= static_cast<uint64_t>(code) << pendingBits;
+        pendingBits += bits;
+        while (pendingBits >= 8) {
+            byte(static_cast<uint8_t>(pending));
+            pending >>= 8;
+            pendingBits -= 8;
         }
     }
     // Flushes the last bits and closes the data with an empty sub-block.
     void finish()
     {
-        if (m_count > 0)
-            byte(static_cast<uint8_t>(m_bits));
-        if (!m_block.empty()) {
-            m_out.push_back(static_cast<uint8_t>(m_block.size()));
-            m_out.insert(m_out.end(), m_block.begin(), m_block.end());
+        if (pendingBits > 0)
+            byte(static_cast<uint8_t>(pending));
+        if (!block.empty()) {
+            out.push_back(static_cast<uint8_t>(block.size()));
+            out.insert(out.end(), block.begin(), block.end());
         }
-        m_out.push_back(0);
+        out.push_back(0);
     }
 
 private:
     void byte(uint8_t b)
     {
-        m_block.push_back(b);
-        if (m_block.size() == 255) {
-            m_out.push_back(255);
-            m_out.insert(m_out.end(), m_block.begin(), m_block.end());
-            m_block.clear();
+        block.push_back(b);
+        if (block.size() == 255) {
+            out.push_back(255);
+            out.insert(out.end(), block.begin(), block.end());
+            block.clear();
         }
     }
-    std::vector<uint8_t>& m_out;
-    std::vector<uint8_t> m_block;
-    uint64_t m_bits = 0;
-    int m_count = 0;
+    std::vector<uint8_t>& out;
+    std::vector<uint8_t> block;
+    uint64_t pending = 0;
+    int pendingBits = 0;
 };
 
 // The LZW data of `pixels` pixels of index 1 with a minimum code size of 2
