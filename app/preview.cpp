@@ -22,7 +22,7 @@
 #include "platform/dialog.h"
 #include "platform/gl.h"
 #include "platform/input.h"
-#include "platform/preview.h"
+#include "platform/process.h"
 #include "platform/window.h"
 #include "script/script_interface.h"
 #include "script/timeline.h"

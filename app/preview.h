@@ -4,7 +4,7 @@
 // keys to pause, seek, loop a scene and show an overlay.
 //
 // Every seek and every reload starts the program afresh at the target music
-// position (restart_program of platform/preview.h): the new run builds the
+// position (restart_program of platform/process.h): the new run builds the
 // script, runs the init routines, steps every frame before the target
 // without rasterising it (frame_skip, at 30 virtual frames a second) and
 // plays on from there. A fresh process is the one state every routine's

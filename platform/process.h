@@ -1,9 +1,9 @@
-// Platform services of the authors' preview (app/preview.cpp) and nothing
-// else: file stamps for live reload, running a check in a throwaway copy of
+// Files and processes, for the authors' preview (app/preview.cpp) and
+// nothing else: file stamps for live reload, running a check in a throwaway copy of
 // the process, and restarting the program with other arguments. Kept apart
 // from the player's interfaces so that a platform without a preview can
 // leave these out or stub them.
-// Implementations: platform/posix/preview.cpp (Windows has no preview).
+// Implementations: platform/posix/process.cpp (Windows has no preview).
 #pragma once
 #include <cstdint>
 #include <string>

@@ -1,7 +1,7 @@
-// The preview's file and process services on POSIX (see platform/preview.h):
+// The preview's file and process services on POSIX (see platform/process.h):
 // stat for file stamps, fork for the isolated check, execv of /proc/self/exe
 // for the restart, CLOCK_MONOTONIC for timings across it.
-#include "platform/preview.h"
+#include "platform/process.h"
 
 #include <cerrno>
 #include <cstdio>
