@@ -58,14 +58,14 @@ void collect_located(const char* text, void*)
     *s_diagnostics += text;
 }
 
-// Builds the script; 1 when it builds. Diagnostics are appended to `output`.
-int build_script(std::string& output)
+// Builds the script; 1 when it builds, with its init list in `initList`.
+// Diagnostics are appended to `output`.
+int build_script(std::string& output, InitList** initList)
 {
     s_diagnostics = &output;
     location_tracking(true);
     LogSink previous = diag_set_sink(&collect_located, nullptr);
-    InitList* initList = nullptr;
-    SessionStart built = session_build_script(&initList);
+    SessionStart built = session_build_script(initList);
     diag_set_sink(previous, nullptr);
     s_diagnostics = nullptr;
     if (built != SessionStart::Built) {
@@ -360,11 +360,10 @@ int preview_driver()
         return 1;
     }
     std::string diagnostics;
-    int built = build_script(diagnostics);
+    int built = build_script(diagnostics, &s_init_list);
     std::fputs(diagnostics.c_str(), stderr);
     if (!built)
         return 1;
-    s_init_list = script_init_init();
     s_scene_names = collect_scene_names();
     s_frozen = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(WIDTH) * HEIGHT, 4));
     if (!s_frozen) {
@@ -428,7 +427,8 @@ bool parse_seconds(const char* text, double& value, double limit)
 
 int check_script(std::string& output)
 {
-    return build_script(output);
+    InitList* initList = nullptr;
+    return build_script(output, &initList);
 }
 
 bool parse_preview_options(int argc, char** argv, int first, PreviewOptions& options, std::string& dir,
