@@ -103,19 +103,9 @@ wait_for() {
 # logged TEXT [COUNT]: true when $log holds TEXT at least COUNT times.
 logged() { [ "$(grep -cF -- "$1" "$log" 2>/dev/null)" -ge "${2:-1}" ]; }
 
-# wait_line TEXT [COUNT]: waits up to 60 s for $log to hold TEXT (COUNT
-# times); false at once when the program ($pid) ended without writing it.
-wait_line() {
-  local deadline=$((SECONDS + 60))
-  until logged "$@"; do
-    if ended "$pid"; then
-      logged "$@" && return 0
-      echo "  (the program ended before \"$1\" was written; observed:)"; observed; return 1
-    fi
-    [ "$SECONDS" -lt "$deadline" ] || { echo "  (waited 60 s for \"$1\"; observed:)"; observed; return 1; }
-    sleep 0.05
-  done
-}
+# wait_line TEXT [COUNT]: waits for $log to hold TEXT (COUNT times), as
+# long as the program ($pid) runs (see awaited).
+wait_line() { awaited "\"$1\" in $log" logged "$@"; }
 
 # finish [SECONDS]: waits for $pid to end (120 s by default; then says what
 # it observed and kills it, with its process group where it leads one, as
@@ -226,18 +216,20 @@ have_window() {
 }
 gone() { ! titled | grep -q "^$1 "; }
 
-# awaited WHAT TEST: waits up to $show_wait seconds (60 by default) for the
-# function TEST to succeed while the program under test ($pid) runs;
-# otherwise says what it waited for and what it observed.
+# awaited WHAT COMMAND...: waits up to $show_wait seconds (60 by default)
+# for COMMAND to succeed while the program under test ($pid) runs; gives up
+# at once when it ended. Otherwise says what it waited for and what it
+# observed.
 awaited() {
-  until_true "${show_wait:-60}" shows_or_ended "$2"
-  "$2" && return 0
-  if ended "$pid"; then echo "  (the program ended before $1 showed; observed:)"
-  else echo "  (waited ${show_wait:-60} s for $1; observed:)"; fi
+  local what=$1; shift
+  until_true "${show_wait:-60}" shows_or_ended "$@"
+  "$@" && return 0
+  if ended "$pid"; then echo "  (the program ended before $what showed; observed:)"
+  else echo "  (waited ${show_wait:-60} s for $what; observed:)"; fi
   observed
   return 1
 }
-shows_or_ended() { "$1" || ended "$pid"; }
+shows_or_ended() { "$@" || ended "$pid"; }
 
 # answer KEY: answers the message box with KEY: waits for it, presses KEY,
 # and presses it again until the box has gone (60 s). Keeps its id in $box.
