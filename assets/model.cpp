@@ -56,7 +56,42 @@ uint16_t read_u16(MemoryReader* reader)
     return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
 }
 
+bool equal_ignoring_ascii_case(const char* a, const char* b)
+{
+    for (;; ++a, ++b) {
+        char ca = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
+        char cb = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
+        if (ca != cb)
+            return false;
+        if (!ca)
+            return true;
+    }
+}
+
 } // namespace
+
+MaterialTexture find_material_texture(const ResourcePack* pack, const MS3DMaterial& material)
+{
+    MaterialTexture texture{};
+    std::memcpy(texture.name, material.texture, sizeof material.texture);
+    texture.name[sizeof material.texture] = '\0';
+    texture.data = ResourcePack_GetData(pack, texture.name);
+    if (!texture.data) {
+        texture.format = TextureFormat::Missing;
+        return texture;
+    }
+    texture.size = ResourcePack_GetSize(pack, texture.name);
+    const char* extension = std::strrchr(texture.name, '.');
+    if (!extension)
+        texture.format = TextureFormat::NoExtension;
+    else if (equal_ignoring_ascii_case(extension, ".tga"))
+        texture.format = TextureFormat::Tga;
+    else if (equal_ignoring_ascii_case(extension, ".jpg"))
+        texture.format = TextureFormat::Jpeg;
+    else
+        texture.format = TextureFormat::Unsupported;
+    return texture;
+}
 
 bool Model::read_records(ResourcePack* fromPack, const char* name)
 {

@@ -57,6 +57,18 @@ struct MS3DMaterial {
 static_assert(sizeof(MS3DMaterial) == 361 + sizeof(void*));
 #pragma pack(pop)
 
+// A material's texture as the demo looks for it: the pack entry of the
+// stored name (which may fill all 128 bytes without a terminator), found by
+// base name in any case, and the format its extension names.
+enum class TextureFormat { Missing, Tga, Jpeg, Unsupported, NoExtension };
+struct MaterialTexture {
+    char name[sizeof MS3DMaterial::texture + 1]; // the stored name, terminated
+    const uint8_t* data;                         // the entry; null when Missing
+    uint32_t size;
+    TextureFormat format; // ".tga" or ".jpg" in any case; Missing wins over the rest
+};
+MaterialTexture find_material_texture(const ResourcePack* pack, const MS3DMaterial& material);
+
 class Model {
 public:
     // Opens the pack over `packData` (of `packLength` bytes where known),

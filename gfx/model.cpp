@@ -12,43 +12,25 @@
 
 namespace {
 
-constexpr uint32_t MS3D_TEXTURE_NAME_SIZE = sizeof(MS3DMaterial::texture);
-
-bool equal_ignoring_ascii_case(const char* a, const char* b)
-{
-    for (;; ++a, ++b) {
-        char ca = (*a >= 'A' && *a <= 'Z') ? static_cast<char>(*a - 'A' + 'a') : *a;
-        char cb = (*b >= 'A' && *b <= 'Z') ? static_cast<char>(*b - 'A' + 'a') : *b;
-        if (ca != cb)
-            return false;
-        if (!ca)
-            return true;
-    }
-}
-
-// Finds the material's texture in the pack by base name and loads it through
-// the loader its extension names. Null when there is none or it fails.
+// The material's texture loaded through the loader its format names. Null
+// when there is none or it fails.
 TiledTexture* load_material_texture(const ResourcePack* pack, const MS3DMaterial& material)
 {
-    // The stored name may fill all 128 bytes without a terminator.
-    char name[MS3D_TEXTURE_NAME_SIZE + 1];
-    std::memcpy(name, material.texture, MS3D_TEXTURE_NAME_SIZE);
-    name[MS3D_TEXTURE_NAME_SIZE] = '\0';
-
-    const uint8_t* data = ResourcePack_GetData(pack, name);
-    if (!data) {
-        diag_log("Model::Load: Couldn't find texture %s!\n", name);
+    const MaterialTexture texture = find_material_texture(pack, material);
+    switch (texture.format) {
+    case TextureFormat::Missing:
+        diag_log("Model::Load: Couldn't find texture %s!\n", texture.name);
         return nullptr;
+    case TextureFormat::Tga:
+        return LoadTGATexture(texture.data, GL_LINEAR, texture.size);
+    case TextureFormat::Jpeg:
+        return LoadTexture(texture.data, texture.size, nullptr, 0, GL_LINEAR);
+    case TextureFormat::Unsupported:
+        diag_log("Model::Load: Texture format %s is unsupported!\n", std::strrchr(texture.name, '.'));
+        return nullptr;
+    case TextureFormat::NoExtension:
+        break;
     }
-    uint32_t size = ResourcePack_GetSize(pack, name);
-    const char* extension = std::strrchr(name, '.');
-    if (!extension)
-        return nullptr;
-    if (equal_ignoring_ascii_case(extension, ".tga"))
-        return LoadTGATexture(data, GL_LINEAR, size);
-    if (equal_ignoring_ascii_case(extension, ".jpg"))
-        return LoadTexture(data, size, nullptr, 0, GL_LINEAR);
-    diag_log("Model::Load: Texture format %s is unsupported!\n", extension);
     return nullptr;
 }
 

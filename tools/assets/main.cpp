@@ -13,7 +13,6 @@
 
 #include <cstdio>
 #include <cstring>
-#include <strings.h>
 #include <string>
 #include <vector>
 
@@ -244,23 +243,23 @@ int pack(int argc, char** argv)
 }
 
 
-// What the demo would make of a material's texture: the entry found in the
-// pack by the stored name and decoded by the reader its extension names.
+// What the demo would make of a material's texture: the entry it finds,
+// decoded by the reader its format names.
 const char* texture_status(const ResourcePack* pack, const MS3DMaterial& material)
 {
-    char name[sizeof material.texture + 1];
-    std::memcpy(name, material.texture, sizeof material.texture);
-    name[sizeof material.texture] = '\0';
-    const uint8_t* data = ResourcePack_GetData(pack, name);
-    if (!data)
-        return "not in the pack";
-    uint32_t size = ResourcePack_GetSize(pack, name);
-    const char* extension = std::strrchr(name, '.');
+    const MaterialTexture texture = find_material_texture(pack, material);
     int32_t width = 0, height = 0, depth = 0;
-    if (extension && strcasecmp(extension, ".tga") == 0)
-        return LoadTGA(data, &width, &height, &depth, size) ? "decodes" : "does not decode";
-    if (extension && strcasecmp(extension, ".jpg") == 0)
-        return DecodeImage(data, size, &width, &height) ? "decodes" : "does not decode";
+    switch (texture.format) {
+    case TextureFormat::Missing:
+        return "not in the pack";
+    case TextureFormat::Tga:
+        return LoadTGA(texture.data, &width, &height, &depth, texture.size) ? "decodes" : "does not decode";
+    case TextureFormat::Jpeg:
+        return DecodeImage(texture.data, texture.size, &width, &height) ? "decodes" : "does not decode";
+    case TextureFormat::Unsupported:
+    case TextureFormat::NoExtension:
+        break;
+    }
     return "a format the demo does not load";
 }
 
