@@ -81,10 +81,11 @@ TEST(AssetsTool, ModelInfoNeedsNoDisplay)
     model.vertices.resize(3);
     model.triangles.resize(1);
     model.groups.push_back({0, "only", {0}, 0});
-    for (const char* texture : {"art\\Skin.TGA", "gone.tga", "skin.png"}) {
-        model.materials.emplace_back();
-        model.materials.back().name = "m";
-        model.materials.back().texture = texture;
+    for (std::string texture : {"art\\Skin.TGA", "gone.tga", "skin.png"}) {
+        Ms3dMaterialRecord material;
+        material.name = "m";
+        material.texture = std::move(texture);
+        model.materials.push_back(std::move(material));
     }
     TgaWriteOptions options;
     options.width = 1, options.height = 1;
