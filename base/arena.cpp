@@ -4,6 +4,7 @@
 #include "base/arena.h"
 
 #include <cstdlib>
+#include <cstring>
 
 #if defined(__SANITIZE_ADDRESS__)
 #include <sanitizer/asan_interface.h>
@@ -72,6 +73,25 @@ void* arena_alloc_aligned(Arena& arena, size_t n, size_t align)
 void* arena_alloc(Arena& arena, size_t n)
 {
     return arena_alloc_aligned(arena, n, static_cast<size_t>(ARENA_UNIT));
+}
+
+ArenaMark arena_mark(const Arena& arena)
+{
+    return ArenaMark{arena.used};
+}
+
+void arena_rewind(Arena& arena, ArenaMark mark)
+{
+    if (!arena.base || mark.used < 0 || mark.used >= arena.used)
+        return;
+    char* from = arena.base + mark.used;
+    auto n = static_cast<size_t>(arena.used - mark.used);
+    ARENA_UNPOISON(from, n);
+    std::memset(from, 0, n);
+    ARENA_POISON(from, n);
+    arena.cursor = from;
+    arena.remaining += arena.used - mark.used;
+    arena.used = mark.used;
 }
 
 bool arena_release(Arena& arena)

@@ -44,6 +44,19 @@ bool arena_create(Arena& arena, int32_t size);
 void* arena_alloc(Arena& arena, size_t n);
 // As arena_alloc, with the result aligned to `align` (a power of two).
 void* arena_alloc_aligned(Arena& arena, size_t n, size_t align);
+// A point in an arena's use, to go back to: what a build that may be thrown
+// away (the preview's checks and reloads) allocates above it can be given
+// back as one.
+struct ArenaMark {
+    int32_t used = 0;
+};
+ArenaMark arena_mark(const Arena& arena);
+// Gives back every byte handed out since `mark`, zero-filled again, so the
+// next allocations read as zero as always. Nothing allocated since the mark
+// may be used afterwards. A mark above the arena's use (taken before an
+// earlier rewind) changes nothing.
+void arena_rewind(Arena& arena, ArenaMark mark);
+
 // Gives the block back and zeroes the record. Always true. The process-wide
 // arena's block is only retired, not freed: libraries may still hold objects
 // in it until the process ends.
@@ -59,3 +72,5 @@ bool arena_owned_by_this_thread();
 inline bool arena_create(int32_t size) { return arena_create(g_arena, size); }
 inline void* arena_alloc(size_t n) { return arena_alloc(g_arena, n); }
 inline bool arena_release() { return arena_release(g_arena); }
+inline ArenaMark arena_mark() { return arena_mark(g_arena); }
+inline void arena_rewind(ArenaMark mark) { arena_rewind(g_arena, mark); }

@@ -73,6 +73,33 @@ TEST(Arena, ExhaustionAndRefusalsChangeNothing)
     EXPECT_TRUE(!arena.cursor && !arena.remaining && !arena.capacity && !arena.used && !arena_active(arena));
 }
 
+// A rewind gives back exactly what came after the mark, zero-filled, and the same addresses are handed out
+// again; a stale mark from above the current use changes nothing.
+TEST(Arena, RewindGivesBackWhatCameAfterTheMarkZeroFilled)
+{
+    LocalArena a(1 << 16);
+    auto* kept = static_cast<unsigned char*>(arena_alloc(a.arena, 40));
+    std::memset(kept, 0x11, 40);
+    ArenaMark mark = arena_mark(a.arena);
+    Arena atMark = a.arena;
+    auto* thrown = static_cast<unsigned char*>(arena_alloc(a.arena, 5000));
+    std::memset(thrown, 0xCD, 5000);
+    ArenaMark above = arena_mark(a.arena);
+
+    arena_rewind(a.arena, mark);
+    EXPECT_TRUE(a.arena.cursor == atMark.cursor && a.arena.used == atMark.used &&
+                a.arena.remaining == atMark.remaining);
+    EXPECT_EQ(std::count(kept, kept + 40, 0x11), 40) << "bytes below the mark were touched";
+    auto* again = static_cast<unsigned char*>(arena_alloc(a.arena, 5000));
+    EXPECT_EQ(again, thrown);
+    EXPECT_EQ(std::count(again, again + 5000, 0), 5000) << "a rewound byte kept its old value";
+
+    arena_rewind(a.arena, mark);
+    Arena before = a.arena;
+    arena_rewind(a.arena, above); // taken before the rewind: now above the use
+    EXPECT_TRUE(a.arena.cursor == before.cursor && a.arena.used == before.used);
+}
+
 // Every form of operator new is served from the arena, delete gives nothing back for reuse. No test-framework
 // call between create and release: what it allocated then would vanish with the block.
 TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
