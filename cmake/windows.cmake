@@ -25,6 +25,8 @@ add_library(vigil_win_base STATIC
   ${VIGIL_ASSET_SOURCES}
   ${VIGIL_GFX_SOURCES}
   core/frame_loop.cpp
+  core/demo_state.cpp
+  core/seek.cpp
   core/init_runner.cpp
   core/session.cpp
   core/music.cpp

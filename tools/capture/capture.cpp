@@ -9,6 +9,7 @@
 #include "base/log.h"
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
+#include "core/seek.h"
 #include "core/session.h"
 #include "params/location.h"
 #include "platform/gl.h"
@@ -319,16 +320,28 @@ int run_capture(const CaptureOptions& options)
     FrameLoop loop{};
     loop.letterbox = options.letterbox;
     frame_loop_start(loop, 0.0);
+    // Frames before --from are stepped without rasterising, through the
+    // preview's seek: the routines' state is the same, at a fraction of the
+    // cost.
+    if (firstFrame > 0) {
+        SeekTable table;
+        if (!seek_table_create(table, loop, options.fps)) {
+            std::fputs("vigil-capture: out of memory for the seek's saved states\n", stderr);
+            return 1;
+        }
+        seek_table_seek(table, loop, firstFrame);
+        seek_table_free(table);
+        progress.update(static_cast<int>(firstFrame));
+    }
     int written = 0;
-    for (int64_t i = 0;; ++i) {
+    for (int64_t i = firstFrame;; ++i) {
         double T = virtual_frame_time(i, options.fps);
         if (options.to >= 0 && T >= options.to)
             break;
         s_virtual_music_ms = virtual_music_ms(i, options.fps);
-        // Frames before --from, and those a contact sheet alone does not
-        // show, are stepped without rasterising: the routines' state is the
-        // same, at a fraction of the cost.
-        if (i < firstFrame || (sheetOnly && !sheet.due(T))) {
+        // Frames a contact sheet alone does not show are stepped without
+        // rasterising.
+        if (sheetOnly && !sheet.due(T)) {
             if (frame_skip(loop, T, &virtual_music) != FrameResult::Drawn)
                 break;
             progress.update(static_cast<int>(i + 1));
