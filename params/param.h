@@ -1,13 +1,17 @@
 // Parameter tree: named sets whose leaves are named parameters holding a
 // number or a text. The three parameter files are parsed into one tree whose
 // root is the ParamManager "root"; the script builder queries it by name and
-// by dotted path. Objects live in the arena and are never freed.
+// by dotted path. Objects live in the arena and are never freed. A set with
+// many children finds them by name through a hash index, so that parsing a
+// file and looking names up take time linear in its size.
 // State: g_param_root, the process-wide root written by ParamManager's
-// constructor. Depends on core/arena (through operator new) and core/log.
+// constructor. Depends on base/arena (through operator new) and base/log.
 #pragma once
+#include <cstddef>
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum ParamKind : int32_t {
@@ -24,6 +28,8 @@ public:
 
     std::string GetName() const { return name; }
     bool HasName(const std::string& other) const { return name == other; }
+    // A set finds its children under the names they had when it took them:
+    // rename only a parameter that is nobody's child (the root).
     void SetName(const std::string& newName) { name = newName; }
     // Assigning one kind of value leaves the other value fields as they were.
     void SetString(const std::string& value);
@@ -40,6 +46,8 @@ public:
     float GetNumber() const { return number; }
 
 protected:
+    friend class ParamSet; // its index reads the children's names in place
+
     std::string name;
     ParamKind kind;
     std::string text;
@@ -51,6 +59,9 @@ class ParamSet : public Param {
 public:
     ParamSet();
     explicit ParamSet(const std::string& name);
+    ~ParamSet();
+    ParamSet(const ParamSet&) = delete;
+    ParamSet& operator=(const ParamSet&) = delete;
 
     bool IsSet() const override { return true; }
 
@@ -79,6 +90,28 @@ protected:
     Param* FindOrAppend(const std::string& path);
 
     std::vector<Param*> children;
+
+private:
+    // A set with this many children or more finds them through `index`;
+    // smaller ones are searched in order, which is as fast and takes no room.
+    static constexpr size_t INDEX_FROM = 8;
+
+    // The first child named `childName`, or null.
+    Param* find_child(std::string_view childName) const;
+    // Appends to `children` and keeps the index up to date.
+    void append_child(Param* child);
+    // Records `child` unless a child of its name is already there; false when
+    // the table had to grow and no memory was left for it.
+    bool index_insert(Param* child);
+    void index_drop();
+
+    // The first child of each name, in an open-addressing table hashed by name
+    // (linear probing; a power of two in size and at most half full). Null
+    // while the set is small, and for good once a table could not be
+    // allocated: the set is then searched in order.
+    Param** index = nullptr;
+    uint32_t indexSize = 0;
+    uint32_t indexCount = 0;
 };
 
 class ParamManager : public ParamSet {

@@ -1,10 +1,12 @@
-// Parameters: the tree (paths, duplicate names, set indexing, value kinds, numbers' text form) and the files
-// (line reduction, tags, typing, 127-character reads, line ends, the three messages).
+// Parameters: the tree (paths, duplicate names, set indexing, value kinds, numbers' text form, large sets) and
+// the files (line reduction, tags, typing, 127-character reads, line ends, the three messages).
 #include "base/arena.h"
 #include "params/param.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -34,6 +36,15 @@ std::string mismatched(const char* set, const char* tag)
 {
     return "ParamManager: Error: Mismatched end tag for current set (set is " + std::string(set) + ", end tag was " +
            tag + ")\n";
+}
+
+// The first child of `set` named `name` by walking the children: what an index must agree with.
+Param* first_named(const ParamSet* set, const std::string& name)
+{
+    for (Param* child : set->Children())
+        if (child->HasName(name))
+            return child;
+    return nullptr;
 }
 
 } // namespace
@@ -190,6 +201,67 @@ TEST(ParamTree, AssignmentsUpdateInPlaceOrAppendUnderTheWholeName)
     EXPECT_TRUE(root.Children()[1]->GetName() == "missing.v" && root.Children()[2]->GetName() == "child.w");
     EXPECT_EQ(root.Find("missing.v"), nullptr) << "the dotted name is read as a path";
 
+}
+
+// Sets large enough to be indexed find what small ones find: the first child of each name, whether added before
+// or after the set grew large, through every growth of the index; a repeated key still assigns in place.
+TEST(ParamTree, LargeSetsFindTheFirstChildOfEachName)
+{
+    ParamSet set("s");
+    std::map<std::string, std::string> lastValue; // of names first added as parameters
+    uint32_t random = 12345;
+    for (int i = 0; i < 3000; ++i) {
+        random = random * 1664525u + 1013904223u;
+        const std::string name = "k" + std::to_string(random >> 8 & 1023);
+        if (random >> 20 & 1 && (random >> 24) % 5 == 0) {
+            set.AddSet(name, true)->SetFloat("inner", static_cast<float>(i));
+        } else {
+            set.SetString(name, "v" + std::to_string(i));
+            if (!first_named(&set, name)->IsSet())
+                lastValue[name] = "v" + std::to_string(i);
+        }
+        if (i == 5 || i == 40 || i == 2999) // small, just indexed, large
+            for (int k = 0; k < 1024; ++k) {
+                const std::string probe = "k" + std::to_string(k);
+                ASSERT_EQ(set.Find(probe), first_named(&set, probe)) << probe << " after " << i + 1;
+            }
+    }
+    size_t parameters = 0;
+    for (const Param* child : set.Children())
+        parameters += !child->IsSet();
+    EXPECT_EQ(parameters, lastValue.size()) << "a repeated key appended a second parameter";
+    for (const auto& [name, value] : lastValue)
+        EXPECT_EQ(set.GetString(name, ""), value) << name;
+    const Param* firstSet = nullptr; // a set that is the first child of its name
+    for (const Param* child : set.Children())
+        if (child->IsSet() && first_named(&set, child->GetName()) == child && !firstSet)
+            firstSet = child;
+    ASSERT_NE(firstSet, nullptr);
+    const std::string name = firstSet->GetName();
+    EXPECT_TRUE(set.GetSet(name) == firstSet && set.AddSet(name, false) == firstSet);
+    EXPECT_EQ(set.Find(name + ".inner"), set.GetSet(name)->Find("inner"));
+}
+
+// When the index cannot grow for want of memory the set goes on finding its children by walking them.
+TEST(ParamTree, AnIndexThatCannotGrowIsDropped)
+{
+    ParamSet set("s");
+    for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h"})
+        set.SetFloat(name, 1.0f); // indexed from the eighth child
+    set.AddSet("a", true);        // a ninth child under a known name: the index does not grow
+    // Room for one parameter and nothing more: the next new name needs a larger index.
+    const size_t one = (sizeof(Param) + ARENA_REDZONE + ARENA_UNIT - 1) / ARENA_UNIT * ARENA_UNIT;
+    ASSERT_TRUE(arena_create(static_cast<int32_t>(one)));
+    set.SetFloat("i", 2.0f);
+    int32_t remaining = g_arena.remaining;
+    arena_release();
+    ASSERT_EQ(remaining, 0) << "the parameter was allocated, the larger index was not";
+    set.SetFloat("j", 3.0f);
+    set.SetFloat("a", 4.0f);
+    ASSERT_EQ(set.Children().size(), 11u);
+    for (const char* name : {"a", "b", "h", "i", "j"})
+        EXPECT_EQ(set.Find(name), first_named(&set, name)) << name;
+    EXPECT_TRUE(set.GetString("a", "") == "4" && set.GetString("i", "") == "2" && !set.Find("a")->IsSet());
 }
 
 TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)
