@@ -9,7 +9,6 @@
 #pragma once
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -119,11 +118,16 @@ public:
     ParamManager();
 
     // Parses a parameter file into the tree. False when it cannot be opened
-    // (nothing read, nothing printed); true once parsing has ended.
+    // (nothing read, nothing printed); true once parsing has ended. Reads the
+    // whole file, then parses it as LoadText does.
     bool Load(const std::string& fileName);
-    // Reads lines of `file` into `set` until the set's end tag or the end of
-    // the file, with nested sets; `counter` counts lines across all levels.
-    void Parse(ParamSet* set, FILE* file, int32_t* counter, const std::string& fileName);
+    // Parses `length` bytes of `text` as the contents of the file `fileName`:
+    // the diagnostics name that file and count its lines. A CR LF pair reads
+    // as a line feed and the last line needs no end. Lines are read 127
+    // characters at a time (a longer one reads as several), and a zero byte
+    // ends such a read: what follows it up to the read's end is skipped.
+    // Always true.
+    bool LoadText(const std::string& fileName, const char* text, size_t length);
 };
 
 // The parsed parameter tree, global as the described script interface has

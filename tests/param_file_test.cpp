@@ -1,6 +1,8 @@
 // Parameters: the tree (paths, duplicate names, set indexing, value kinds, numbers' text form, large sets) and
-// the files (line reduction, tags, typing, 127-character reads, line ends, the three messages).
+// the files (line reduction, tags, typing, 127-character reads, line ends, the three messages, text and file
+// parsed alike).
 #include "base/arena.h"
+#include "params/location.h"
 #include "params/param.h"
 #include "tests/test_support.h"
 
@@ -36,6 +38,50 @@ std::string mismatched(const char* set, const char* tag)
 {
     return "ParamManager: Error: Mismatched end tag for current set (set is " + std::string(set) + ", end tag was " +
            tag + ")\n";
+}
+
+// Everything a parse leaves behind, as text: the tree in order (name, kind, value and where each node was
+// written) and each diagnostic with the file and line it points at.
+struct ParseRecord {
+    std::string tree;
+    std::vector<std::string> messages;
+    bool operator==(const ParseRecord&) const = default;
+};
+
+void record_tree(const Param* node, int depth, std::string& out)
+{
+    SourceLocation at = location_of(node);
+    out += std::string(depth, ' ') + (node->IsSet() ? "<" : "") + node->GetName() + " " +
+           std::to_string(node->GetKind()) + " " + node->ToString() + " @" + (at.file ? at.file : "?") + ":" +
+           std::to_string(at.line) + "\n";
+    if (node->IsSet())
+        for (const Param* child : static_cast<const ParamSet*>(node)->Children())
+            record_tree(child, depth + 1, out);
+}
+
+void record_message(const char* text, void* user)
+{
+    SourceLocation at = diagnostic_location();
+    static_cast<ParseRecord*>(user)->messages.push_back((at.file ? at.file : std::string("?")) + ":" +
+                                                        std::to_string(at.line) + " " + text);
+}
+
+// Parses `content` as data/demo.conf, from a file (Load) or from memory (LoadText), with locations tracked.
+ParseRecord parse_record(const std::string& content, bool fromFile)
+{
+    ScratchDir dir;
+    dir.write("data/demo.conf", content);
+    ParseRecord record;
+    location_tracking(true);
+    LogSink previous = diag_set_sink(&record_message, &record);
+    auto* root = new ParamManager();
+    bool loaded = fromFile ? root->Load("data/demo.conf") : root->LoadText("data/demo.conf", content.data(),
+                                                                             content.size());
+    diag_set_sink(previous, nullptr);
+    record_tree(root, 0, record.tree);
+    location_tracking(false);
+    EXPECT_TRUE(loaded);
+    return record;
 }
 
 // The first child of `set` named `name` by walking the children: what an index must agree with.
@@ -130,6 +176,42 @@ TEST(ParamFile, MessagesAndWhatParsingDoesAfterThem)
             EXPECT_EQ(p ? p->ToString() : "", value) << c.text << " -> " << key;
         }
     }
+}
+
+// A file and the same text in memory give the same tree, locations and diagnostics: line ends, a last line
+// without one, zero bytes, long lines, unclosed and mismatched sets, large sets with repeated names.
+TEST(ParamFile, TextInMemoryParsesAsTheFileDoes)
+{
+    std::string many;
+    for (int i = 0; i < 400; ++i)
+        many += (i % 7 == 3 ? "<n" + std::to_string(i % 50) + ">\nx = 1\n</n" + std::to_string(i % 50) + ">\n"
+                            : "n" + std::to_string(i % 50) + " = " + std::to_string(i) + "\r\n");
+    const std::string texts[] = {
+        "",
+        "last = end",
+        "<scenes>\r\n<a>\r\ntime_length = 127\r\n</a>\r\n</scenes>\r\nlast = end\r",
+        "k = 1\rm = 2\n<s>\r\nx = 1\r</s>\r\n<t>\r",
+        std::string("k = 1\0junk\nm = 2\n\0<s>\nx = 1\n</s>\0\n<t>\n", 39),
+        std::string("a = 1\0", 6) + std::string(150, 'x') + "\nb = 2",
+        std::string(200, 'v') + " = 1\n" + std::string(126, ' ') + "\r\nk = 2\n",
+        "<outer>\n<inner>\n</wrong>\nafter = 1\n</outer>\nlast = 2\n</scenes>\nnever = 3\n",
+        "<a>\n<b>\n<c>\nleaf = 1",
+        "<big>\n" + many + "</big>\n" + many,
+    };
+    for (const std::string& text : texts) {
+        ParseRecord fromFile = parse_record(text, true);
+        ParseRecord fromText = parse_record(text, false);
+        EXPECT_EQ(fromText.tree, fromFile.tree) << text;
+        EXPECT_EQ(fromText.messages, fromFile.messages) << text;
+    }
+    // A zero byte ends the 127-character read it falls in: the rest of that read is skipped, and what a long line
+    // holds beyond it reads as the next line.
+    LogCapture log;
+    const std::string text = std::string("a = 1\0", 6) + std::string(150, 'x') + "\nb = 2";
+    ParamManager root;
+    EXPECT_TRUE(root.LoadText("test.conf", text.data(), text.size()));
+    EXPECT_EQ(log.lines, std::vector<std::string>{malformed("root", 2)});
+    EXPECT_TRUE(root.Children().size() == 2u && root.GetString("a", "") == "1" && root.GetString("b", "") == "2");
 }
 
 // A missing file is reported only by the result; deep nesting does not exhaust the stack.
