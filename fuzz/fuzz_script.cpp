@@ -9,7 +9,6 @@
 #include "script/script_interface.h"
 #include "script/timeline.h"
 
-#include <cstdio>
 #include <iterator>
 #include <sstream>
 #include <string>
@@ -66,17 +65,11 @@ void check_timeline(const SceneRecord* records)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     (void)s_registered;
-    if (size == 0)
-        return 0;
-    FILE* file = fmemopen(const_cast<uint8_t*>(data), size, "rb");
-    if (!file)
-        return 0;
     FuzzArenaScope arena;
     g_param_root = nullptr;
     ParamManager* root = new (std::nothrow) ParamManager();
     if (root) {
-        int32_t counter = 0;
-        root->Parse(root, file, &counter, "data/demo.conf");
+        root->LoadText("data/demo.conf", reinterpret_cast<const char*>(data), size);
         if (BuildInitList()) {
             InitList* list = script_init_init();
             if (!list || list->count < 0)
@@ -89,7 +82,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             check_timeline(records);
         }
     }
-    std::fclose(file);
     g_param_root = nullptr;
     g_init_list = nullptr;
     g_scene_words = nullptr;

@@ -2,6 +2,7 @@
 #include "params/param.h"
 
 #include <cmath>
+#include <functional>
 #include <new>
 #include <sstream>
 
@@ -70,6 +71,90 @@ ParamSet::ParamSet() : Param("empty") {}
 
 ParamSet::ParamSet(const std::string& givenName) : Param(givenName) {}
 
+static size_t name_hash(std::string_view name)
+{
+    return std::hash<std::string_view>{}(name);
+}
+
+ParamSet::~ParamSet()
+{
+    delete[] index;
+}
+
+Param* ParamSet::find_child(std::string_view childName) const
+{
+    if (!index) {
+        for (Param* child : children)
+            if (child->name == childName)
+                return child;
+        return nullptr;
+    }
+    const size_t mask = indexSize - 1;
+    for (size_t slot = name_hash(childName) & mask;; slot = (slot + 1) & mask) {
+        Param* entry = index[slot];
+        if (!entry || entry->name == childName)
+            return entry;
+    }
+}
+
+bool ParamSet::index_insert(Param* child)
+{
+    if (index && find_child(child->name))
+        return true; // the first child of a name stays the one found
+    if ((indexCount + 1) * 2 > indexSize) {
+        const uint32_t grownSize = indexSize ? indexSize * 2 : 2 * INDEX_FROM;
+        Param** grown = new (std::nothrow) Param*[grownSize]();
+        if (!grown)
+            return false;
+        const size_t mask = grownSize - 1;
+        for (uint32_t i = 0; i < indexSize; ++i) {
+            if (!index[i])
+                continue;
+            size_t slot = name_hash(index[i]->name) & mask;
+            while (grown[slot])
+                slot = (slot + 1) & mask;
+            grown[slot] = index[i];
+        }
+        delete[] index;
+        index = grown;
+        indexSize = grownSize;
+    }
+    const size_t mask = indexSize - 1;
+    size_t slot = name_hash(child->name) & mask;
+    while (index[slot])
+        slot = (slot + 1) & mask;
+    index[slot] = child;
+    ++indexCount;
+    return true;
+}
+
+void ParamSet::index_drop()
+{
+    delete[] index;
+    index = nullptr;
+    indexSize = 0;
+    indexCount = 0;
+}
+
+void ParamSet::append_child(Param* child)
+{
+    children.push_back(child);
+    if (index) {
+        if (!index_insert(child))
+            index_drop();
+        return;
+    }
+    if (children.size() != INDEX_FROM)
+        return;
+    // The set has just become large enough: index what it holds, in order, so
+    // that the first child of each name is the one recorded.
+    for (Param* held : children)
+        if (!index_insert(held)) {
+            index_drop();
+            return;
+        }
+}
+
 Param* ParamSet::Find(const std::string& path)
 {
     size_t dot = path.find('.');
@@ -77,10 +162,7 @@ Param* ParamSet::Find(const std::string& path)
         ParamSet* child = GetSet(path.substr(0, dot));
         return child ? child->Find(path.substr(dot + 1)) : nullptr;
     }
-    for (Param* child : children)
-        if (child->HasName(path))
-            return child;
-    return nullptr;
+    return find_child(path);
 }
 
 ParamSet* ParamSet::GetSet(const std::string& path)
@@ -124,7 +206,7 @@ Param* ParamSet::FindOrAppend(const std::string& path)
         return found;
     Param* created = new (std::nothrow) Param(path);
     if (created)
-        children.push_back(created);
+        append_child(created);
     return created;
 }
 
@@ -148,7 +230,7 @@ ParamSet* ParamSet::AddSet(const std::string& setName, bool forceNew)
     }
     ParamSet* created = new (std::nothrow) ParamSet(setName);
     if (created)
-        children.push_back(created);
+        append_child(created);
     return created;
 }
 

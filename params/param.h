@@ -1,13 +1,16 @@
 // Parameter tree: named sets whose leaves are named parameters holding a
 // number or a text. The three parameter files are parsed into one tree whose
 // root is the ParamManager "root"; the script builder queries it by name and
-// by dotted path. Objects live in the arena and are never freed.
+// by dotted path. Objects live in the arena and are never freed. A set with
+// many children finds them by name through a hash index, so that parsing a
+// file and looking names up take time linear in its size.
 // State: g_param_root, the process-wide root written by ParamManager's
-// constructor. Depends on core/arena (through operator new) and core/log.
+// constructor. Depends on base/arena (through operator new) and base/log.
 #pragma once
+#include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <string>
+#include <string_view>
 #include <vector>
 
 enum ParamKind : int32_t {
@@ -24,6 +27,8 @@ public:
 
     std::string GetName() const { return name; }
     bool HasName(const std::string& other) const { return name == other; }
+    // A set finds its children under the names they had when it took them:
+    // rename only a parameter that is nobody's child (the root).
     void SetName(const std::string& newName) { name = newName; }
     // Assigning one kind of value leaves the other value fields as they were.
     void SetString(const std::string& value);
@@ -40,6 +45,8 @@ public:
     float GetNumber() const { return number; }
 
 protected:
+    friend class ParamSet; // its index reads the children's names in place
+
     std::string name;
     ParamKind kind;
     std::string text;
@@ -51,6 +58,9 @@ class ParamSet : public Param {
 public:
     ParamSet();
     explicit ParamSet(const std::string& name);
+    ~ParamSet();
+    ParamSet(const ParamSet&) = delete;
+    ParamSet& operator=(const ParamSet&) = delete;
 
     bool IsSet() const override { return true; }
 
@@ -79,6 +89,28 @@ protected:
     Param* FindOrAppend(const std::string& path);
 
     std::vector<Param*> children;
+
+private:
+    // A set with this many children or more finds them through `index`;
+    // smaller ones are searched in order, which is as fast and takes no room.
+    static constexpr size_t INDEX_FROM = 8;
+
+    // The first child named `childName`, or null.
+    Param* find_child(std::string_view childName) const;
+    // Appends to `children` and keeps the index up to date.
+    void append_child(Param* child);
+    // Records `child` unless a child of its name is already there; false when
+    // the table had to grow and no memory was left for it.
+    bool index_insert(Param* child);
+    void index_drop();
+
+    // The first child of each name, in an open-addressing table hashed by name
+    // (linear probing; a power of two in size and at most half full). Null
+    // while the set is small, and for good once a table could not be
+    // allocated: the set is then searched in order.
+    Param** index = nullptr;
+    uint32_t indexSize = 0;
+    uint32_t indexCount = 0;
 };
 
 class ParamManager : public ParamSet {
@@ -86,11 +118,16 @@ public:
     ParamManager();
 
     // Parses a parameter file into the tree. False when it cannot be opened
-    // (nothing read, nothing printed); true once parsing has ended.
+    // (nothing read, nothing printed); true once parsing has ended. Reads the
+    // whole file, then parses it as LoadText does.
     bool Load(const std::string& fileName);
-    // Reads lines of `file` into `set` until the set's end tag or the end of
-    // the file, with nested sets; `counter` counts lines across all levels.
-    void Parse(ParamSet* set, FILE* file, int32_t* counter, const std::string& fileName);
+    // Parses `length` bytes of `text` as the contents of the file `fileName`:
+    // the diagnostics name that file and count its lines. A CR LF pair reads
+    // as a line feed and the last line needs no end. Lines are read 127
+    // characters at a time (a longer one reads as several), and a zero byte
+    // ends such a read: what follows it up to the read's end is skipped.
+    // Always true.
+    bool LoadText(const std::string& fileName, const char* text, size_t length);
 };
 
 // The parsed parameter tree, global as the described script interface has

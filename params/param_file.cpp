@@ -1,6 +1,6 @@
-// Parameter files: reading a file line by line into the parameter tree.
-// Lines are read at most 127 characters at a time, with CR LF read as LF
-// (files written on Windows parse the same), reduced (comment and outer
+// Parameter files: reading a file's text line by line into the parameter
+// tree. Lines are read at most 127 characters at a time, with CR LF read as
+// LF (files written on Windows parse the same), reduced (comment and outer
 // blanks removed) and classified as end tag, begin tag, parameter or
 // malformed. Diagnostics go to the diagnostic log.
 #include "params/param.h"
@@ -8,30 +8,33 @@
 #include "base/log.h"
 #include "params/location.h"
 
+#include <cstdio>
 #include <sstream>
 
 namespace {
 
 constexpr int LINE_BUFFER = 128; // 127 characters and the terminating zero
 
+// The text being parsed and how far it has been read.
+struct TextCursor {
+    const char* text;
+    size_t length;
+    size_t at;
+};
+
 // Reads up to 127 characters, stopping after a line feed. A CR LF pair counts
-// as one line feed. Returns false when nothing could be read (end of file).
-bool read_line(FILE* file, std::string& line)
+// as one line feed. Returns false when nothing could be read (end of text).
+bool read_line(TextCursor& in, std::string& line)
 {
     char buffer[LINE_BUFFER];
     int length = 0;
-    while (length < LINE_BUFFER - 1) {
-        int c = std::getc(file);
-        if (c == EOF)
-            break;
-        if (c == '\r') {
-            int next = std::getc(file);
-            if (next == '\n')
-                c = '\n';
-            else if (next != EOF)
-                std::ungetc(next, file);
+    while (length < LINE_BUFFER - 1 && in.at < in.length) {
+        char c = in.text[in.at++];
+        if (c == '\r' && in.at < in.length && in.text[in.at] == '\n') {
+            c = '\n';
+            ++in.at;
         }
-        buffer[length++] = static_cast<char>(c);
+        buffer[length++] = c;
         if (c == '\n')
             break;
     }
@@ -93,10 +96,14 @@ bool ParamManager::Load(const std::string& fileName)
     FILE* file = std::fopen(fileName.c_str(), "rb");
     if (!file)
         return false;
-    int32_t counter = 0;
-    Parse(this, file, &counter, fileName);
+    // Read to the end in chunks rather than sized by seeking: a directory
+    // opens too, and seeks to an end near 2^63.
+    std::string text;
+    char chunk[4096];
+    for (size_t got; (got = std::fread(chunk, 1, sizeof chunk, file)) > 0;)
+        text.append(chunk, got);
     std::fclose(file);
-    return true;
+    return LoadText(fileName, text.data(), text.size());
 }
 
 // Each open set is one level. A begin tag opens a level for the new set; an
@@ -105,9 +112,11 @@ bool ParamManager::Load(const std::string& fileName)
 // first. A level that ends without its end tag warns unless its set is named
 // "root". The levels are kept on an explicit stack rather than the call stack
 // so that a file nesting sets millions deep cannot overflow it.
-void ParamManager::Parse(ParamSet* set, FILE* file, int32_t* counter, const std::string& fileName)
+bool ParamManager::LoadText(const std::string& fileName, const char* text, size_t length)
 {
-    std::vector<ParamSet*> levels{set};
+    TextCursor in{text, length, 0};
+    int32_t counter = 0;
+    std::vector<ParamSet*> levels{this};
     auto end_level = [&]() {
         ParamSet* closing = levels.back();
         if (!closing->HasName("root")) {
@@ -121,12 +130,12 @@ void ParamManager::Parse(ParamSet* set, FILE* file, int32_t* counter, const std:
     std::string line;
     while (!levels.empty()) {
         ParamSet* current = levels.back();
-        if (!read_line(file, line)) {
+        if (!read_line(in, line)) {
             end_level();
             continue;
         }
-        ++*counter;
-        g_parse_position = {fileName.c_str(), *counter};
+        ++counter;
+        g_parse_position = {fileName.c_str(), counter};
         reduce_line(line);
         if (line.empty())
             continue;
@@ -148,20 +157,21 @@ void ParamManager::Parse(ParamSet* set, FILE* file, int32_t* counter, const std:
             ParamSet* child = current->AddSet(line.substr(1, line.size() - 2), true);
             if (!child) {
                 diag_log("ParamManager: Error: Out of memory in set %s on line %i of %s\n",
-                         current->GetName().c_str(), *counter, fileName.c_str());
+                         current->GetName().c_str(), counter, fileName.c_str());
                 g_parse_position = {nullptr, 0};
-                return;
+                return true;
             }
-            location_record(child, fileName, *counter);
+            location_record(child, fileName, counter);
             levels.push_back(child);
             continue;
         }
         if (line.find('=') == std::string::npos) {
             diag_log("ParamManager: Warning: Ignoring malformed parameter in set %s on line %i of %s\n",
-                     current->GetName().c_str(), *counter, fileName.c_str());
+                     current->GetName().c_str(), counter, fileName.c_str());
             continue;
         }
-        assign_parameter(current, line, fileName, *counter);
+        assign_parameter(current, line, fileName, counter);
     }
     g_parse_position = {nullptr, 0};
+    return true;
 }

@@ -1,10 +1,14 @@
-// Parameters: the tree (paths, duplicate names, set indexing, value kinds, numbers' text form) and the files
-// (line reduction, tags, typing, 127-character reads, line ends, the three messages).
+// Parameters: the tree (paths, duplicate names, set indexing, value kinds, numbers' text form, large sets) and
+// the files (line reduction, tags, typing, 127-character reads, line ends, the three messages, text and file
+// parsed alike).
 #include "base/arena.h"
+#include "params/location.h"
 #include "params/param.h"
 #include "tests/test_support.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 namespace {
 
@@ -34,6 +38,59 @@ std::string mismatched(const char* set, const char* tag)
 {
     return "ParamManager: Error: Mismatched end tag for current set (set is " + std::string(set) + ", end tag was " +
            tag + ")\n";
+}
+
+// Everything a parse leaves behind, as text: the tree in order (name, kind, value and where each node was
+// written) and each diagnostic with the file and line it points at.
+struct ParseRecord {
+    std::string tree;
+    std::vector<std::string> messages;
+    bool operator==(const ParseRecord&) const = default;
+};
+
+void record_tree(const Param* node, int depth, std::string& out)
+{
+    SourceLocation at = location_of(node);
+    out += std::string(depth, ' ') + (node->IsSet() ? "<" : "") + node->GetName() + " " +
+           std::to_string(node->GetKind()) + " " + node->ToString() + " @" + (at.file ? at.file : "?") + ":" +
+           std::to_string(at.line) + "\n";
+    if (node->IsSet())
+        for (const Param* child : static_cast<const ParamSet*>(node)->Children())
+            record_tree(child, depth + 1, out);
+}
+
+void record_message(const char* text, void* user)
+{
+    SourceLocation at = diagnostic_location();
+    static_cast<ParseRecord*>(user)->messages.push_back((at.file ? at.file : std::string("?")) + ":" +
+                                                        std::to_string(at.line) + " " + text);
+}
+
+// Parses `content` as data/demo.conf, from a file (Load) or from memory (LoadText), with locations tracked.
+ParseRecord parse_record(const std::string& content, bool fromFile)
+{
+    ScratchDir dir;
+    dir.write("data/demo.conf", content);
+    ParseRecord record;
+    location_tracking(true);
+    LogSink previous = diag_set_sink(&record_message, &record);
+    auto* root = new ParamManager();
+    bool loaded = fromFile ? root->Load("data/demo.conf") : root->LoadText("data/demo.conf", content.data(),
+                                                                             content.size());
+    diag_set_sink(previous, nullptr);
+    record_tree(root, 0, record.tree);
+    location_tracking(false);
+    EXPECT_TRUE(loaded);
+    return record;
+}
+
+// The first child of `set` named `name` by walking the children: what an index must agree with.
+Param* first_named(const ParamSet* set, const std::string& name)
+{
+    for (Param* child : set->Children())
+        if (child->HasName(name))
+            return child;
+    return nullptr;
 }
 
 } // namespace
@@ -121,6 +178,42 @@ TEST(ParamFile, MessagesAndWhatParsingDoesAfterThem)
     }
 }
 
+// A file and the same text in memory give the same tree, locations and diagnostics: line ends, a last line
+// without one, zero bytes, long lines, unclosed and mismatched sets, large sets with repeated names.
+TEST(ParamFile, TextInMemoryParsesAsTheFileDoes)
+{
+    std::string many;
+    for (int i = 0; i < 400; ++i)
+        many += (i % 7 == 3 ? "<n" + std::to_string(i % 50) + ">\nx = 1\n</n" + std::to_string(i % 50) + ">\n"
+                            : "n" + std::to_string(i % 50) + " = " + std::to_string(i) + "\r\n");
+    const std::string texts[] = {
+        "",
+        "last = end",
+        "<scenes>\r\n<a>\r\ntime_length = 127\r\n</a>\r\n</scenes>\r\nlast = end\r",
+        "k = 1\rm = 2\n<s>\r\nx = 1\r</s>\r\n<t>\r",
+        std::string("k = 1\0junk\nm = 2\n\0<s>\nx = 1\n</s>\0\n<t>\n", 39),
+        std::string("a = 1\0", 6) + std::string(150, 'x') + "\nb = 2",
+        std::string(200, 'v') + " = 1\n" + std::string(126, ' ') + "\r\nk = 2\n",
+        "<outer>\n<inner>\n</wrong>\nafter = 1\n</outer>\nlast = 2\n</scenes>\nnever = 3\n",
+        "<a>\n<b>\n<c>\nleaf = 1",
+        "<big>\n" + many + "</big>\n" + many,
+    };
+    for (const std::string& text : texts) {
+        ParseRecord fromFile = parse_record(text, true);
+        ParseRecord fromText = parse_record(text, false);
+        EXPECT_EQ(fromText.tree, fromFile.tree) << text;
+        EXPECT_EQ(fromText.messages, fromFile.messages) << text;
+    }
+    // A zero byte ends the 127-character read it falls in: the rest of that read is skipped, and what a long line
+    // holds beyond it reads as the next line.
+    LogCapture log;
+    const std::string text = std::string("a = 1\0", 6) + std::string(150, 'x') + "\nb = 2";
+    ParamManager root;
+    EXPECT_TRUE(root.LoadText("test.conf", text.data(), text.size()));
+    EXPECT_EQ(log.lines, std::vector<std::string>{malformed("root", 2)});
+    EXPECT_TRUE(root.Children().size() == 2u && root.GetString("a", "") == "1" && root.GetString("b", "") == "2");
+}
+
 // A missing file is reported only by the result; deep nesting does not exhaust the stack.
 TEST(ParamFile, MissingFileAndDeepNesting)
 {
@@ -190,6 +283,67 @@ TEST(ParamTree, AssignmentsUpdateInPlaceOrAppendUnderTheWholeName)
     EXPECT_TRUE(root.Children()[1]->GetName() == "missing.v" && root.Children()[2]->GetName() == "child.w");
     EXPECT_EQ(root.Find("missing.v"), nullptr) << "the dotted name is read as a path";
 
+}
+
+// Sets large enough to be indexed find what small ones find: the first child of each name, whether added before
+// or after the set grew large, through every growth of the index; a repeated key still assigns in place.
+TEST(ParamTree, LargeSetsFindTheFirstChildOfEachName)
+{
+    ParamSet set("s");
+    std::map<std::string, std::string> lastValue; // of names first added as parameters
+    uint32_t random = 12345;
+    for (int i = 0; i < 3000; ++i) {
+        random = random * 1664525u + 1013904223u;
+        const std::string name = "k" + std::to_string(random >> 8 & 1023);
+        if (random >> 20 & 1 && (random >> 24) % 5 == 0) {
+            set.AddSet(name, true)->SetFloat("inner", static_cast<float>(i));
+        } else {
+            set.SetString(name, "v" + std::to_string(i));
+            if (!first_named(&set, name)->IsSet())
+                lastValue[name] = "v" + std::to_string(i);
+        }
+        if (i == 5 || i == 40 || i == 2999) // small, just indexed, large
+            for (int k = 0; k < 1024; ++k) {
+                const std::string probe = "k" + std::to_string(k);
+                ASSERT_EQ(set.Find(probe), first_named(&set, probe)) << probe << " after " << i + 1;
+            }
+    }
+    size_t parameters = 0;
+    for (const Param* child : set.Children())
+        parameters += !child->IsSet();
+    EXPECT_EQ(parameters, lastValue.size()) << "a repeated key appended a second parameter";
+    for (const auto& [name, value] : lastValue)
+        EXPECT_EQ(set.GetString(name, ""), value) << name;
+    const Param* firstSet = nullptr; // a set that is the first child of its name
+    for (const Param* child : set.Children())
+        if (child->IsSet() && first_named(&set, child->GetName()) == child && !firstSet)
+            firstSet = child;
+    ASSERT_NE(firstSet, nullptr);
+    const std::string name = firstSet->GetName();
+    EXPECT_TRUE(set.GetSet(name) == firstSet && set.AddSet(name, false) == firstSet);
+    EXPECT_EQ(set.Find(name + ".inner"), set.GetSet(name)->Find("inner"));
+}
+
+// When the index cannot grow for want of memory the set goes on finding its children by walking them.
+TEST(ParamTree, AnIndexThatCannotGrowIsDropped)
+{
+    ParamSet set("s");
+    for (const char* name : {"a", "b", "c", "d", "e", "f", "g", "h"})
+        set.SetFloat(name, 1.0f); // indexed from the eighth child
+    set.AddSet("a", true);        // a ninth child under a known name: the index does not grow
+    // Room for one parameter and nothing more: the next new name needs a larger index.
+    const size_t one = (sizeof(Param) + ARENA_REDZONE + ARENA_UNIT - 1) / ARENA_UNIT * ARENA_UNIT;
+    ASSERT_TRUE(arena_create(static_cast<int32_t>(one)));
+    set.SetFloat("i", 2.0f);
+    int32_t remaining = g_arena.remaining;
+    arena_release();
+    ASSERT_EQ(remaining, 0) << "the parameter was allocated, the larger index was not";
+    set.SetFloat("j", 3.0f);
+    set.SetFloat("a", 4.0f);
+    ASSERT_EQ(set.Children().size(), 11u);
+    for (const char* name : {"a", "b", "h", "i", "j"})
+        EXPECT_EQ(set.Find(name), first_named(&set, name)) << name;
+    EXPECT_TRUE(set.GetString("a", "") == "4" && set.GetString("i", "") == "2" && !set.Find("a")->IsSet());
 }
 
 TEST(ParamTree, NumbersFormatWithSixSignificantDigitsAndTruncateTowardZero)
