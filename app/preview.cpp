@@ -164,7 +164,7 @@ void restart_at(int32_t ms, bool loop)
     std::exit(1);
 }
 
-void read_stamps(int64_t stamps[SCRIPT_FILE_COUNT])
+void read_stamps(FileStamp stamps[SCRIPT_FILE_COUNT])
 {
     for (int i = 0; i < SCRIPT_FILE_COUNT; ++i)
         stamps[i] = file_stamp(SCRIPT_FILES[i]);
@@ -253,7 +253,7 @@ bool run_inits()
 // The live loop; returns when the user quits. Seeks and reloads restart.
 void play(FrameLoop& loop, double T)
 {
-    int64_t stamps[SCRIPT_FILE_COUNT];
+    FileStamp stamps[SCRIPT_FILE_COUNT];
     read_stamps(stamps);
     double nextWatch = clock_now() + WATCH_INTERVAL;
     bool needFrame = true; // a paused start still draws the frame at its position
@@ -333,7 +333,7 @@ void play(FrameLoop& loop, double T)
 
         if (now >= nextWatch) {
             nextWatch = now + WATCH_INTERVAL;
-            int64_t fresh[SCRIPT_FILE_COUNT];
+            FileStamp fresh[SCRIPT_FILE_COUNT];
             read_stamps(fresh);
             if (!std::equal(fresh, fresh + SCRIPT_FILE_COUNT, stamps)) {
                 std::copy(fresh, fresh + SCRIPT_FILE_COUNT, stamps);
