@@ -236,7 +236,7 @@ void draw_overlays(double fps, double frameMs)
         const float red[4] = {0.5f, 0, 0, 0.85f};
         std::string text = "the changed script does not build; the last good one plays on\n" + s_error;
         int32_t lines = static_cast<int32_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-        draw_text_box(text, 16, HEIGHT - 16 - lines * TEXT_CELL_HEIGHT, 1, white, red);
+        draw_text_box(text.c_str(), 16, HEIGHT - 16 - lines * TEXT_CELL_HEIGHT, 1, white, red);
     }
 }
 
