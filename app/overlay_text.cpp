@@ -4,56 +4,155 @@
 #include "platform/gl.h"
 
 #include <algorithm>
-#include <vector>
+#include <cstddef>
+#include <cstring>
+#include <iterator>
+#include <string>
 
 namespace {
 
+constexpr int FIRST_GLYPH = 32; // ' '
+constexpr int GLYPH_COUNT = 95; // ' ' to '~'
+constexpr int GLYPHS_PER_BAND = 8;
+
+// The glyphs as they look: bands of eight characters side by side, seven
+// rows each, '#' a lit pixel, one blank between characters.
+constexpr const char* FONT_BANDS[] = {
+    //       !     "     #     $     %     &     '
+    "..... ..#.. .#.#. .#.#. ..#.. ##... .##.. .##..",
+    "..... ..#.. .#.#. .#.#. .#### ##..# #..#. ..#..",
+    "..... ..#.. .#.#. ##### #.#.. ...#. #.#.. .#...",
+    "..... ..#.. ..... .#.#. .###. ..#.. .#... .....",
+    "..... ..#.. ..... ##### ..#.# .#... #.#.# .....",
+    "..... ..... ..... .#.#. ####. #..## #..#. .....",
+    "..... ..#.. ..... .#.#. ..#.. ...## .##.# .....",
+    // (     )     *     +     ,     -     .     /
+    "...#. .#... ..... ..... ..... ..... ..... .....",
+    "..#.. ..#.. ..#.. ..#.. ..... ..... ..... ....#",
+    ".#... ...#. #.#.# ..#.. ..... ..... ..... ...#.",
+    ".#... ...#. .###. ##### ..... ##### ..... ..#..",
+    ".#... ...#. #.#.# ..#.. .##.. ..... ..... .#...",
+    "..#.. ..#.. ..#.. ..#.. ..#.. ..... .##.. #....",
+    "...#. .#... ..... ..... .#... ..... .##.. .....",
+    // 0     1     2     3     4     5     6     7
+    ".###. ..#.. .###. ##### ...#. ##### ..##. #####",
+    "#...# .##.. #...# ...#. ..##. #.... .#... ....#",
+    "#..## ..#.. ....# ..#.. .#.#. ####. #.... ...#.",
+    "#.#.# ..#.. ...#. ...#. #..#. ....# ####. ..#..",
+    "##..# ..#.. ..#.. ....# ##### ....# #...# .#...",
+    "#...# ..#.. .#... #...# ...#. #...# #...# .#...",
+    ".###. .###. ##### .###. ...#. .###. .###. .#...",
+    // 8     9     :     ;     <     =     >     ?
+    ".###. .###. ..... ..... ...#. ..... .#... .###.",
+    "#...# #...# .##.. .##.. ..#.. ..... ..#.. #...#",
+    "#...# #...# .##.. .##.. .#... ##### ...#. ....#",
+    ".###. .#### ..... ..... #.... ..... ....# ...#.",
+    "#...# ....# .##.. .##.. .#... ##### ...#. ..#..",
+    "#...# ...#. .##.. ..#.. ..#.. ..... ..#.. .....",
+    ".###. .##.. ..... .#... ...#. ..... .#... ..#..",
+    // @     A     B     C     D     E     F     G
+    ".###. .###. ####. .###. ###.. ##### ##### .###.",
+    "#...# #...# #...# #...# #..#. #.... #.... #...#",
+    "....# #...# #...# #.... #...# #.... #.... #....",
+    ".##.# #...# ####. #.... #...# ####. ####. #.###",
+    "#.#.# ##### #...# #.... #...# #.... #.... #...#",
+    "#.#.# #...# #...# #...# #..#. #.... #.... #...#",
+    ".###. #...# ####. .###. ###.. ##### #.... .####",
+    // H     I     J     K     L     M     N     O
+    "#...# .###. ..### #...# #.... #...# #...# .###.",
+    "#...# ..#.. ...#. #..#. #.... ##.## #...# #...#",
+    "#...# ..#.. ...#. #.#.. #.... #.#.# ##..# #...#",
+    "##### ..#.. ...#. ##... #.... #.#.# #.#.# #...#",
+    "#...# ..#.. ...#. #.#.. #.... #...# #..## #...#",
+    "#...# ..#.. #..#. #..#. #.... #...# #...# #...#",
+    "#...# .###. .##.. #...# ##### #...# #...# .###.",
+    // P     Q     R     S     T     U     V     W
+    "####. .###. ####. .#### ##### #...# #...# #...#",
+    "#...# #...# #...# #.... ..#.. #...# #...# #...#",
+    "#...# #...# #...# #.... ..#.. #...# #...# #...#",
+    "####. #...# ####. .###. ..#.. #...# #...# #.#.#",
+    "#.... #.#.# #.#.. ....# ..#.. #...# #...# #.#.#",
+    "#.... #..#. #..#. ....# ..#.. #...# .#.#. #.#.#",
+    "#.... .##.# #...# ####. ..#.. .###. ..#.. .#.#.",
+    // X     Y     Z     [     \     ]     ^     _
+    "#...# #...# ##### .###. ..... .###. ..#.. .....",
+    "#...# #...# ....# .#... #.... ...#. .#.#. .....",
+    ".#.#. #...# ...#. .#... .#... ...#. #...# .....",
+    "..#.. .#.#. ..#.. .#... ..#.. ...#. ..... .....",
+    ".#.#. ..#.. .#... .#... ...#. ...#. ..... .....",
+    "#...# ..#.. #.... .#... ....# ...#. ..... .....",
+    "#...# ..#.. ##### .###. ..... .###. ..... #####",
+    // `     a     b     c     d     e     f     g
+    ".#... ..... #.... ..... ....# ..... ..##. .....",
+    "..#.. ..... #.... ..... ....# ..... .#..# .####",
+    "...#. .###. #.##. .###. .##.# .###. .#... #...#",
+    "..... ....# ##..# #.... #..## #...# ###.. #...#",
+    "..... .#### #...# #.... #...# ##### .#... .####",
+    "..... #...# #...# #...# #...# #.... .#... ....#",
+    "..... .#### ####. .###. .#### .###. .#... .###.",
+    // h     i     j     k     l     m     n     o
+    "#.... ..#.. ...#. #.... .##.. ..... ..... .....",
+    "#.... ..... ..... #.... ..#.. ..... ..... .....",
+    "#.##. .##.. ..##. #..#. ..#.. ##.#. #.##. .###.",
+    "##..# ..#.. ...#. #.#.. ..#.. #.#.# ##..# #...#",
+    "#...# ..#.. ...#. ##... ..#.. #.#.# #...# #...#",
+    "#...# ..#.. #..#. #.#.. ..#.. #...# #...# #...#",
+    "#...# .###. .##.. #..#. .###. #...# #...# .###.",
+    // p     q     r     s     t     u     v     w
+    "..... ..... ..... ..... .#... ..... ..... .....",
+    "####. .#### ..... ..... .#... ..... ..... .....",
+    "#...# #...# #.##. .###. ###.. #...# #...# #...#",
+    "#...# #...# ##..# #.... .#... #...# #...# #...#",
+    "####. .#### #.... .###. .#... #...# #...# #.#.#",
+    "#.... ....# #.... ....# .#..# #..## .#.#. #.#.#",
+    "#.... ....# #.... ####. ..##. .##.# ..#.. .#.#.",
+    // x     y     z     {     |     }     ~
+    "..... ..... ..... ...#. ..#.. .#... .....",
+    "..... #...# ..... ..#.. ..#.. ..#.. .....",
+    "#...# #...# ##### ..#.. ..#.. ..#.. .#...",
+    ".#.#. #...# ...#. .#... ..#.. ...#. #.#.#",
+    "..#.. .#### ..#.. ..#.. ..#.. ..#.. ...#.",
+    ".#.#. ....# .#... ..#.. ..#.. ..#.. .....",
+    "#...# .###. ##### ...#. ..#.. .#... .....",
+};
+static_assert(std::size(FONT_BANDS) == (GLYPH_COUNT + GLYPHS_PER_BAND - 1) / GLYPHS_PER_BAND * 7);
+
 // Five column bytes per glyph, bit 0 the top row.
-struct Glyph {
-    char c;
-    uint8_t columns[5];
+struct GlyphTable {
+    uint8_t columns[GLYPH_COUNT][5];
 };
 
-const Glyph GLYPHS[] = {
-    {' ', {0x00, 0x00, 0x00, 0x00, 0x00}}, {'!', {0x00, 0x00, 0x5F, 0x00, 0x00}},
-    {'"', {0x00, 0x07, 0x00, 0x07, 0x00}}, {'#', {0x14, 0x7F, 0x14, 0x7F, 0x14}},
-    {'%', {0x23, 0x13, 0x08, 0x64, 0x62}}, {'\'', {0x00, 0x05, 0x03, 0x00, 0x00}},
-    {'(', {0x00, 0x1C, 0x22, 0x41, 0x00}}, {')', {0x00, 0x41, 0x22, 0x1C, 0x00}},
-    {'+', {0x08, 0x08, 0x3E, 0x08, 0x08}}, {',', {0x00, 0x50, 0x30, 0x00, 0x00}},
-    {'-', {0x08, 0x08, 0x08, 0x08, 0x08}}, {'.', {0x00, 0x60, 0x60, 0x00, 0x00}},
-    {'/', {0x20, 0x10, 0x08, 0x04, 0x02}}, {'0', {0x3E, 0x51, 0x49, 0x45, 0x3E}},
-    {'1', {0x00, 0x42, 0x7F, 0x40, 0x00}}, {'2', {0x42, 0x61, 0x51, 0x49, 0x46}},
-    {'3', {0x21, 0x41, 0x45, 0x4B, 0x31}}, {'4', {0x18, 0x14, 0x12, 0x7F, 0x10}},
-    {'5', {0x27, 0x45, 0x45, 0x45, 0x39}}, {'6', {0x3C, 0x4A, 0x49, 0x49, 0x30}},
-    {'7', {0x01, 0x71, 0x09, 0x05, 0x03}}, {'8', {0x36, 0x49, 0x49, 0x49, 0x36}},
-    {'9', {0x06, 0x49, 0x49, 0x29, 0x1E}}, {':', {0x00, 0x36, 0x36, 0x00, 0x00}},
-    {'<', {0x08, 0x14, 0x22, 0x41, 0x00}}, {'=', {0x14, 0x14, 0x14, 0x14, 0x14}},
-    {'>', {0x00, 0x41, 0x22, 0x14, 0x08}}, {'?', {0x02, 0x01, 0x51, 0x09, 0x06}},
-    {'A', {0x7E, 0x11, 0x11, 0x11, 0x7E}}, {'B', {0x7F, 0x49, 0x49, 0x49, 0x36}},
-    {'C', {0x3E, 0x41, 0x41, 0x41, 0x22}}, {'D', {0x7F, 0x41, 0x41, 0x22, 0x1C}},
-    {'E', {0x7F, 0x49, 0x49, 0x49, 0x41}}, {'F', {0x7F, 0x09, 0x09, 0x09, 0x01}},
-    {'G', {0x3E, 0x41, 0x49, 0x49, 0x7A}}, {'H', {0x7F, 0x08, 0x08, 0x08, 0x7F}},
-    {'I', {0x00, 0x41, 0x7F, 0x41, 0x00}}, {'J', {0x20, 0x40, 0x41, 0x3F, 0x01}},
-    {'K', {0x7F, 0x08, 0x14, 0x22, 0x41}}, {'L', {0x7F, 0x40, 0x40, 0x40, 0x40}},
-    {'M', {0x7F, 0x02, 0x0C, 0x02, 0x7F}}, {'N', {0x7F, 0x04, 0x08, 0x10, 0x7F}},
-    {'O', {0x3E, 0x41, 0x41, 0x41, 0x3E}}, {'P', {0x7F, 0x09, 0x09, 0x09, 0x06}},
-    {'Q', {0x3E, 0x41, 0x51, 0x21, 0x5E}}, {'R', {0x7F, 0x09, 0x19, 0x29, 0x46}},
-    {'S', {0x46, 0x49, 0x49, 0x49, 0x31}}, {'T', {0x01, 0x01, 0x7F, 0x01, 0x01}},
-    {'U', {0x3F, 0x40, 0x40, 0x40, 0x3F}}, {'V', {0x1F, 0x20, 0x40, 0x20, 0x1F}},
-    {'W', {0x3F, 0x40, 0x38, 0x40, 0x3F}}, {'X', {0x63, 0x14, 0x08, 0x14, 0x63}},
-    {'Y', {0x07, 0x08, 0x70, 0x08, 0x07}}, {'Z', {0x61, 0x51, 0x49, 0x45, 0x43}},
-    {'[', {0x00, 0x7F, 0x41, 0x41, 0x00}}, {']', {0x00, 0x41, 0x41, 0x7F, 0x00}},
-    {'_', {0x40, 0x40, 0x40, 0x40, 0x40}},
-};
-
-const Glyph& glyph_for(char c)
+// Reads FONT_BANDS at compile time; a malformed band stops the build.
+consteval GlyphTable make_glyph_table()
 {
-    if (c >= 'a' && c <= 'z')
-        c = static_cast<char>(c - 'a' + 'A');
-    for (const Glyph& glyph : GLYPHS)
-        if (glyph.c == c)
-            return glyph;
-    return glyph_for('?');
+    GlyphTable table{};
+    for (int glyph = 0; glyph < GLYPH_COUNT; ++glyph) {
+        const int band = glyph / GLYPHS_PER_BAND;
+        const int inBand = std::min(GLYPH_COUNT - band * GLYPHS_PER_BAND, GLYPHS_PER_BAND);
+        for (int row = 0; row < 7; ++row) {
+            const char* line = FONT_BANDS[band * 7 + row];
+            if (std::char_traits<char>::length(line) != static_cast<size_t>(inBand * 6 - 1))
+                throw "a font band row is not as long as its glyphs";
+            for (int column = 0; column < 5; ++column) {
+                const char pixel = line[glyph % GLYPHS_PER_BAND * 6 + column];
+                if (pixel == '#')
+                    table.columns[glyph][column] |= static_cast<uint8_t>(1 << row);
+                else if (pixel != '.')
+                    throw "a glyph holds something other than '.' and '#'";
+            }
+        }
+    }
+    return table;
+}
+
+constexpr GlyphTable GLYPHS = make_glyph_table();
+
+const uint8_t* glyph_for(char c)
+{
+    int code = static_cast<unsigned char>(c);
+    if (code < FIRST_GLYPH || code >= FIRST_GLYPH + GLYPH_COUNT)
+        code = '?';
+    return GLYPHS.columns[code - FIRST_GLYPH];
 }
 
 void quad(float x0, float y0, float x1, float y1)
@@ -66,21 +165,22 @@ void quad(float x0, float y0, float x1, float y1)
 
 } // namespace
 
-void draw_text_box(const std::string& text, int32_t x, int32_t y, int32_t scale, const float colour[4],
+void draw_text_box(const char* text, int32_t x, int32_t y, int32_t scale, const float colour[4],
                    const float background[4])
 {
-    std::vector<std::string> lines(1);
-    for (char c : text) {
-        if (c == '\n')
-            lines.emplace_back();
-        else
-            lines.back() += c;
+    // Line feeds at the end add no line; a box always has one.
+    size_t end = std::strlen(text);
+    while (end > 0 && text[end - 1] == '\n')
+        --end;
+    size_t rows = 1, columns = 0, lineLength = 0;
+    for (size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n') {
+            ++rows;
+            lineLength = 0;
+        } else {
+            columns = std::max(columns, ++lineLength);
+        }
     }
-    while (lines.size() > 1 && lines.back().empty())
-        lines.pop_back();
-    size_t columns = 0;
-    for (const std::string& line : lines)
-        columns = std::max(columns, line.size());
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_PROJECTION);
@@ -101,23 +201,27 @@ void draw_text_box(const std::string& text, int32_t x, int32_t y, int32_t scale,
     const float pad = 4.0f * scale;
     glColor4fv(background);
     glBegin(GL_QUADS);
-    quad(x - pad, y - pad, x + columns * TEXT_CELL_WIDTH * scale + pad,
-         y + lines.size() * TEXT_CELL_HEIGHT * scale + pad);
+    quad(x - pad, y - pad, x + columns * TEXT_CELL_WIDTH * scale + pad, y + rows * TEXT_CELL_HEIGHT * scale + pad);
     glEnd();
 
     glColor4fv(colour);
     glBegin(GL_QUADS);
-    for (size_t row = 0; row < lines.size(); ++row)
-        for (size_t column = 0; column < lines[row].size(); ++column) {
-            const Glyph& glyph = glyph_for(lines[row][column]);
-            const float left = x + static_cast<float>(column * TEXT_CELL_WIDTH * scale);
-            const float top = y + static_cast<float>(row * TEXT_CELL_HEIGHT * scale);
-            for (int col = 0; col < 5; ++col)
-                for (int bit = 0; bit < 7; ++bit)
-                    if (glyph.columns[col] & (1 << bit))
-                        quad(left + col * scale, top + bit * scale, left + (col + 1) * scale,
-                             top + (bit + 1) * scale);
+    size_t row = 0, column = 0;
+    for (size_t i = 0; i < end; ++i) {
+        if (text[i] == '\n') {
+            ++row;
+            column = 0;
+            continue;
         }
+        const uint8_t* glyph = glyph_for(text[i]);
+        const float left = x + static_cast<float>(column * TEXT_CELL_WIDTH * scale);
+        const float top = y + static_cast<float>(row * TEXT_CELL_HEIGHT * scale);
+        for (int col = 0; col < 5; ++col)
+            for (int bit = 0; bit < 7; ++bit)
+                if (glyph[col] & (1 << bit))
+                    quad(left + col * scale, top + bit * scale, left + (col + 1) * scale, top + (bit + 1) * scale);
+        ++column;
+    }
     glEnd();
 
     glMatrixMode(GL_PROJECTION);

@@ -164,7 +164,7 @@ void restart_at(int32_t ms, bool loop)
     std::exit(1);
 }
 
-void read_stamps(int64_t stamps[SCRIPT_FILE_COUNT])
+void read_stamps(FileStamp stamps[SCRIPT_FILE_COUNT])
 {
     for (int i = 0; i < SCRIPT_FILE_COUNT; ++i)
         stamps[i] = file_stamp(SCRIPT_FILES[i]);
@@ -236,7 +236,7 @@ void draw_overlays(double fps, double frameMs)
         const float red[4] = {0.5f, 0, 0, 0.85f};
         std::string text = "the changed script does not build; the last good one plays on\n" + s_error;
         int32_t lines = static_cast<int32_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-        draw_text_box(text, 16, HEIGHT - 16 - lines * TEXT_CELL_HEIGHT, 1, white, red);
+        draw_text_box(text.c_str(), 16, HEIGHT - 16 - lines * TEXT_CELL_HEIGHT, 1, white, red);
     }
 }
 
@@ -253,7 +253,7 @@ bool run_inits()
 // The live loop; returns when the user quits. Seeks and reloads restart.
 void play(FrameLoop& loop, double T)
 {
-    int64_t stamps[SCRIPT_FILE_COUNT];
+    FileStamp stamps[SCRIPT_FILE_COUNT];
     read_stamps(stamps);
     double nextWatch = clock_now() + WATCH_INTERVAL;
     bool needFrame = true; // a paused start still draws the frame at its position
@@ -333,7 +333,7 @@ void play(FrameLoop& loop, double T)
 
         if (now >= nextWatch) {
             nextWatch = now + WATCH_INTERVAL;
-            int64_t fresh[SCRIPT_FILE_COUNT];
+            FileStamp fresh[SCRIPT_FILE_COUNT];
             read_stamps(fresh);
             if (!std::equal(fresh, fresh + SCRIPT_FILE_COUNT, stamps)) {
                 std::copy(fresh, fresh + SCRIPT_FILE_COUNT, stamps);

@@ -49,6 +49,7 @@ add_executable(vigil WIN32
   platform/win32/window.cpp
   platform/shared/display.cpp
   platform/win32/gl_proc.cpp
+  platform/win32/process.cpp
   effects/content.cpp
   $<TARGET_OBJECTS:vigil_effects>
   $<TARGET_OBJECTS:vigil_arena_new>

@@ -1,6 +1,7 @@
 // The preview's file and process services on POSIX (see platform/process.h):
-// stat for file stamps, fork for the isolated check, execv of /proc/self/exe
-// for the restart, CLOCK_MONOTONIC for timings across it.
+// stat for file stamps (device, inode, size, modification and change
+// times), fork for the isolated check, execv of /proc/self/exe for the
+// restart, CLOCK_MONOTONIC for timings across it.
 #include "platform/process.h"
 
 #include <cerrno>
@@ -11,13 +12,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-int64_t file_stamp(const char* path)
+static int64_t nanoseconds(const timespec& time)
 {
+    return int64_t{time.tv_sec} * 1000000000 + time.tv_nsec;
+}
+
+FileStamp file_stamp(const char* path)
+{
+    FileStamp stamp;
     struct stat info;
     if (stat(path, &info) != 0)
-        return -1;
-    int64_t nanoseconds = int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
-    return nanoseconds ^ (int64_t{info.st_size} << 40);
+        return stamp;
+    stamp.exists = true;
+    stamp.device = static_cast<uint64_t>(info.st_dev);
+    stamp.inode = static_cast<uint64_t>(info.st_ino);
+    stamp.size = static_cast<int64_t>(info.st_size);
+    stamp.modifiedNs = nanoseconds(info.st_mtim);
+    stamp.changedNs = nanoseconds(info.st_ctim);
+    return stamp;
 }
 
 int run_isolated(int (*check)(std::string& output), std::string& output)
