@@ -1,30 +1,31 @@
-// The authors' preview (see app/preview.h): start-up without the
-// "Fullscreen?" question, the seek by skipped frames, the live loop with its
-// keys, overlay and file watch, and the restarts that carry out seeks and
-// reloads.
-// State: the run's options and play state (file-scope, one preview per
-// process), the frozen picture of a pause, the scene names.
+// The authors' preview (see app/preview.h): one process and one window for
+// the whole session. Seeks restore a saved demo state and step on from it;
+// reloads check the files' texts as read once, then rebuild the scenes in
+// place, or run the init routines again when their list changed.
+// State: one Preview record (the play state, the script that plays, the
+// seek table, the pending keys), reached by the input sink through
+// s_preview.
 #include "app/preview.h"
 
 #include "app/overlay_text.h"
 #include "app/windowed.h"
 #include "base/arena.h"
-#include "base/log.h"
 #include "core/clock.h"
+#include "core/demo_state.h"
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
 #include "core/keys.h"
 #include "core/music.h"
 #include "core/preview_seek.h"
+#include "core/script_source.h"
+#include "core/seek.h"
 #include "core/session.h"
+#include "gfx/program_textures.h"
 #include "params/location.h"
 #include "params/param.h"
-#include "platform/dialog.h"
 #include "platform/gl.h"
-#include "platform/input.h"
 #include "platform/process.h"
 #include "platform/window.h"
-#include "script/script_interface.h"
 #include "script/timeline.h"
 
 #include <algorithm>
@@ -33,159 +34,364 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
+#include <string_view>
 
 namespace {
 
 constexpr int32_t WIDTH = 1024;
 constexpr int32_t HEIGHT = 640;
-const char* const SCRIPT_FILES[] = {"data/init.conf", "data/demo.conf", "data/config.conf"};
-constexpr int SCRIPT_FILE_COUNT = 3;
-// How often the script files are looked at.
+// Wall-clock seconds between two looks at the script files.
 constexpr double WATCH_INTERVAL = 0.25;
+// Frames the seek table's filler steps ahead after each live frame.
+constexpr int32_t FILL_FRAMES = 12;
+// Keys kept between two frames; more in one frame are dropped.
+constexpr int32_t KEY_QUEUE_SIZE = 64;
+// Bytes kept of a scene's name for the overlay.
+constexpr int32_t SCENE_NAME_SIZE = 48;
 
-// --- Diagnostics with file and line ----------------------------------------
+using SceneName = char[SCENE_NAME_SIZE];
 
-std::string* s_diagnostics = nullptr;
+struct Preview {
+    PreviewOptions options;
 
-void collect_located(const char* text, void*)
-{
-    SourceLocation at = diagnostic_location();
-    char prefix[300] = "";
-    if (at.file)
-        std::snprintf(prefix, sizeof prefix, "%s:%d: ", at.file, at.line);
-    *s_diagnostics += prefix;
-    *s_diagnostics += text;
-}
+    // The script that plays: its texts, its init list, and where its build
+    // lies in the arena (above `scriptMark`, with the init routines' memory
+    // between `baseMark` and `scriptMark`).
+    ScriptSource good;
+    InitList* initList = nullptr;
+    ArenaMark baseMark;
+    ArenaMark scriptMark;
+    uint8_t* routinesAtStart = nullptr; // the routines' state the init routines left
+    SceneName* sceneNames = nullptr;    // per scene, for the overlay
+    int32_t sceneCount = 0;
 
-// Builds the script; 1 when it builds, with its init list in `initList`.
-// Diagnostics are appended to `output`.
-int build_script(std::string& output, InitList** initList)
-{
-    s_diagnostics = &output;
-    location_tracking(true);
-    LogSink previous = diag_set_sink(&collect_located, nullptr);
-    SessionStart built = session_build_script(initList);
-    diag_set_sink(previous, nullptr);
-    s_diagnostics = nullptr;
-    if (built != SessionStart::Built) {
-        output += "vigil: the script does not build\n";
-        return 0;
-    }
-    return 1;
-}
+    // The files as last looked at, and what their text did.
+    FileStamp watched[SCRIPT_FILE_COUNT];
+    double nextWatch = 0.0;
+    ScriptCheck check; // report shown while `broken`
+    bool broken = false;
 
-// --- Play state ------------------------------------------------------------
+    // Play state.
+    FrameLoop loop{};
+    SeekTable table;
+    bool paused = false;
+    bool ended = false;
+    bool overlay = false;
+    bool keysLive = false;    // the preview's own keys act (it plays)
+    int32_t loopScene = -1;   // the scene looped with L, or -1
+    int32_t frozenMs = 0;     // the music position while paused
+    double liveBase = 0.0;    // T = liveBase + the clock while playing
+    double T = 0.0;           // the last drawn frame's time
+    bool needFrame = true;    // draw the frame at the position even while paused
+    int32_t reportMs = -1;    // a seek or reload whose first frame is still to be reported
+    double requestedAt = -1.0;
+    uint8_t* frozen = nullptr; // the paused picture, RGBA, bottom row first
 
-PreviewOptions s_options;
-InitList* s_init_list = nullptr;
-std::vector<std::string>* s_scene_names = nullptr;
+    int32_t keys[KEY_QUEUE_SIZE] = {};
+    int32_t keyCount = 0;
+};
 
-bool s_paused = false;
-bool s_ended = false;
-bool s_overlay = false;
-int32_t s_loop_scene = -1;   // the scene looped with L, or -1
-int32_t s_frozen_ms = 0;     // the music position while paused
-int32_t s_skip_music_ms = 0; // the virtual music position of the seek's frames
-int32_t s_seek_to = -1;      // a seek asked for by a key, or -1
-bool s_toggle_pause = false; // Space was pressed during this frame's pump
-bool s_keys_live = false;    // the preview's own keys act (it plays)
-std::string s_error;         // the last reload's diagnostics, shown in the window
-uint8_t* s_frozen = nullptr; // the paused picture, RGBA, bottom row first
-
-int32_t skip_music()
-{
-    return s_skip_music_ms;
-}
+Preview* s_preview = nullptr;
 
 // The music position the frames follow: the stream's while it plays, the
 // frozen one while paused.
 int32_t preview_music()
 {
-    return s_paused ? s_frozen_ms : music_time_ms();
+    return s_preview->paused ? s_preview->frozenMs : music_time_ms();
 }
 
-int32_t current_ms()
+int32_t current_ms(const Preview& p)
 {
-    // After the end: the last millisecond of the last scene, so a reload or a
-    // Left goes back to the end and not past it.
-    return s_ended ? seek_target(g_timeline, INT32_MAX, SeekKey::Forward) : preview_music();
-}
-
-void on_preview_key(int32_t virtualKey)
-{
-    switch (virtualKey) {
-    case 0x20: s_toggle_pause = true; break;                                             // Space
-    case 0x25: s_seek_to = seek_target(g_timeline, current_ms(), SeekKey::Back); break;  // Left
-    case 0x27: s_seek_to = seek_target(g_timeline, current_ms(), SeekKey::Forward); break; // Right
-    case 0x21: s_seek_to = seek_target(g_timeline, current_ms(), SeekKey::PreviousScene); break; // Page Up
-    case 0x22: s_seek_to = seek_target(g_timeline, current_ms(), SeekKey::NextScene); break;     // Page Down
-    case 0x24: s_seek_to = seek_target(g_timeline, current_ms(), SeekKey::Beginning); break;     // Home
-    case 0x4C: // L
-        s_loop_scene = s_loop_scene >= 0 || s_ended ? -1 : scene_index_at(g_timeline, current_ms());
-        std::fprintf(stderr, s_loop_scene >= 0 ? "vigil: looping scene %d\n" : "vigil: loop off\n", s_loop_scene);
-        break;
-    case 0x46: s_overlay = !s_overlay; break; // F
-    default: break;
-    }
+    // After the end: the last millisecond of the last scene, so a reload or
+    // a Left goes back to the end and not past it.
+    return p.ended ? seek_target(g_timeline, INT32_MAX, SeekKey::Forward) : preview_music();
 }
 
 // The preview's input sink: the key table first (Escape quits), then the
-// preview's own keys, which act only while it plays.
+// preview's own keys, queued in order for the loop to apply after its frame.
 void preview_key(int32_t virtualKey, bool down)
 {
     key_event(virtualKey, down);
-    if (down && s_keys_live)
-        on_preview_key(virtualKey);
+    Preview& p = *s_preview;
+    if (down && p.keysLive && p.keyCount < KEY_QUEUE_SIZE)
+        p.keys[p.keyCount++] = virtualKey;
 }
 
-// Starts the program again at `ms` with the play state carried over. Returns
-// only when that fails.
-void restart_at(int32_t ms, bool loop)
-{
-    char at[32], since[32];
-    std::snprintf(at, sizeof at, "%.3f", ms / 1000.0);
-    std::snprintf(since, sizeof since, "%.6f", monotonic_seconds());
-    std::vector<std::string> args{"--preview", "--at", at, "--since", since};
-    if (s_paused)
-        args.push_back("--paused");
-    if (loop)
-        args.push_back("--loop");
-    if (s_overlay)
-        args.push_back("--overlay");
-    s_keys_live = false;
-    music_close();
-    arena_release();
-    destroy_gl_window();
-    unregister_window_class();
-    std::string error;
-    restart_program(args, error);
-    std::fprintf(stderr, "vigil: %s\n", error.c_str());
-    std::exit(1);
-}
+// --- The script --------------------------------------------------------------
 
-void read_stamps(FileStamp stamps[SCRIPT_FILE_COUNT])
+// Scene names in play order, from the "order" set, into a C heap table: the
+// tree they come from is given back on the next reload.
+void collect_scene_names(Preview& p)
 {
-    for (int i = 0; i < SCRIPT_FILE_COUNT; ++i)
-        stamps[i] = file_stamp(SCRIPT_FILES[i]);
-}
-
-// Scene names in play order, from the "order" set of the parameter tree.
-std::vector<std::string>* collect_scene_names()
-{
-    auto* names = new std::vector<std::string>();
+    std::free(p.sceneNames);
+    p.sceneNames = nullptr;
+    p.sceneCount = 0;
     ParamSet* order = g_param_root ? g_param_root->GetSet("order") : nullptr;
-    for (int32_t i = 0; order && i < order->GetSetCount(); ++i) {
+    const int32_t entries = order ? order->GetSetCount() : 0;
+    p.sceneNames = static_cast<SceneName*>(std::calloc(static_cast<size_t>(std::max(entries, 1)), sizeof(SceneName)));
+    for (int32_t i = 0; p.sceneNames && i < entries; ++i) {
         ParamSet* entry = order->GetSetByIndex(static_cast<uint32_t>(i));
         if (!entry->HasName("scene"))
             continue;
         Param* name = entry->Find("scene_name");
-        names->push_back(name ? name->ToString() : "?");
+        std::snprintf(p.sceneNames[p.sceneCount++], SCENE_NAME_SIZE, "%s", name ? name->ToString().c_str() : "?");
     }
-    return names;
 }
 
-void draw_frozen()
+// Builds the good texts' script above the arena's use, its init list into
+// p.initList. Checked texts always build.
+bool build_good_script(Preview& p)
+{
+    location_begin(false);
+    return session_build_script(&p.initList, script_source_texts(p.good)) == SessionStart::Built;
+}
+
+// The scene part of a start: the script built again at the script mark (so
+// a reload's build takes the place of the last), the routines back to the
+// state the init routines left, and a new seek table.
+bool rebuild_scenes(Preview& p)
+{
+    arena_rewind(p.scriptMark);
+    if (!build_good_script(p))
+        return false;
+    collect_scene_names(p);
+    demo_routines_restore(p.routinesAtStart);
+    frame_loop_start(p.loop, 0.0);
+    if (!seek_table_create(p.table, p.loop, PREVIEW_SEEK_FPS)) {
+        std::fputs("vigil: out of memory for the seek's saved states\n", stderr);
+        return false;
+    }
+    return true;
+}
+
+// Reports a failed init routine with the line of its set in init.conf.
+void report_failed_init(Preview& p, ScriptCheck& check, int32_t index)
+{
+    const char* name = "?";
+    for (int32_t i = 0; i < g_funcTable.count; ++i)
+        if (p.initList && index < p.initList->count && g_funcTable.entries[i]->routine == p.initList->routines[index])
+            name = g_funcTable.entries[i]->name;
+    // The list is init1, init2, ... without gaps: routine `index` is set init<index+1>.
+    char tag[32];
+    std::snprintf(tag, sizeof tag, "<init%d>", index + 1);
+    int32_t line = 0;
+    if (const char* text = p.good.text[0]) {
+        int32_t at = 1;
+        for (const char* cursor = text; *cursor; ++at) {
+            const char* end = std::strchr(cursor, '\n');
+            size_t length = end ? static_cast<size_t>(end - cursor) : std::strlen(cursor);
+            std::string_view row(cursor, length);
+            while (!row.empty() && (row.front() == ' ' || row.front() == '\t'))
+                row.remove_prefix(1);
+            if (row.substr(0, std::strlen(tag)) == tag) {
+                line = at;
+                break;
+            }
+            if (!end)
+                break;
+            cursor = end + 1;
+        }
+    }
+    char message[256];
+    if (line > 0)
+        std::snprintf(message, sizeof message, "data/init.conf:%d: Init routine %d (%s) failed", line, index, name);
+    else
+        std::snprintf(message, sizeof message, "data/init.conf: Init routine %d (%s) failed", index, name);
+    script_check_report(check, message);
+}
+
+enum class Start { Playing, InitFailed, Quit, Failed };
+
+// Starts the demo of p.good from nothing in this process and window: the
+// init routines' textures and memory given back, the routines at their start
+// values, the script built, the init routines run behind the loading screen.
+// An init routine that fails is reported into `check`.
+Start start_demo(Preview& p, ScriptCheck& check)
+{
+    seek_table_free(p.table);
+    music_close();
+    delete_program_textures();
+    init_runner_reset();
+    demo_state_reset();
+    arena_rewind(p.baseMark);
+    if (!build_good_script(p))
+        return Start::Failed;
+    glViewport(0, 0, WIDTH, HEIGHT);
+    int32_t failed = 0;
+    InitPhase phase = session_run_inits(p.initList, false, session_window_hooks(), &failed);
+    if (phase == InitPhase::RoutineFailed) {
+        report_failed_init(p, check, failed);
+        return Start::InitFailed;
+    }
+    if (g_quit)
+        return Start::Quit;
+    if (!music_is_open()) {
+        script_check_report(check, "data/init.conf: the script does not open the music (no init routine \"music_init\")");
+        return Start::InitFailed;
+    }
+    std::free(p.routinesAtStart);
+    p.routinesAtStart = static_cast<uint8_t*>(std::malloc(demo_routines_size()));
+    if (!p.routinesAtStart) {
+        std::fputs("vigil: out of memory for the routines' start state\n", stderr);
+        return Start::Failed;
+    }
+    demo_routines_save(p.routinesAtStart);
+    p.scriptMark = arena_mark();
+    return rebuild_scenes(p) ? Start::Playing : Start::Failed;
+}
+
+// --- Seeks -------------------------------------------------------------------
+
+// Goes on playing (or paused) from the state before virtual frame `first`.
+void play_from(Preview& p, int32_t ms, int64_t first)
+{
+    p.T = virtual_frame_time(first, PREVIEW_SEEK_FPS);
+    p.liveBase = p.T;
+    p.frozenMs = ms;
+    p.needFrame = true;
+    if (p.ended)
+        music_stop();
+    else if (!p.paused)
+        music_play_from(ms);
+    clock_reset_origin();
+}
+
+// Puts the demo where a straight run from the beginning is before the first
+// frame at `ms` (on 30 virtual frames a second), and plays on from there.
+void seek_to(Preview& p, int32_t ms, double requestedAt)
+{
+    const int64_t first = first_frame_at(ms, PREVIEW_SEEK_FPS);
+    p.ended = !seek_table_seek(p.table, p.loop, first);
+    if (p.loopScene >= 0 && scene_index_at(g_timeline, ms) != p.loopScene)
+        p.loopScene = -1;
+    play_from(p, ms, first);
+    p.reportMs = ms;
+    p.requestedAt = requestedAt;
+}
+
+void apply_key(Preview& p, int32_t virtualKey)
+{
+    auto seek_key = [&p](SeekKey key) {
+        int32_t target = seek_target(g_timeline, current_ms(p), key);
+        if (target >= 0)
+            seek_to(p, target, monotonic_seconds());
+    };
+    switch (virtualKey) {
+    case 0x20: // Space
+        if (p.ended) {
+            seek_to(p, 0, monotonic_seconds());
+        } else if (p.paused) {
+            p.paused = false;
+            std::fprintf(stderr, "vigil: playing from %.3f s\n", p.frozenMs / 1000.0);
+            music_play_from(p.frozenMs);
+            p.liveBase = p.T;
+            clock_reset_origin();
+        } else {
+            p.frozenMs = music_time_ms();
+            music_stop();
+            p.paused = true;
+            std::fprintf(stderr, "vigil: paused at %.3f s\n", p.frozenMs / 1000.0);
+        }
+        break;
+    case 0x25: seek_key(SeekKey::Back); break;          // Left
+    case 0x27: seek_key(SeekKey::Forward); break;       // Right
+    case 0x21: seek_key(SeekKey::PreviousScene); break; // Page Up
+    case 0x22: seek_key(SeekKey::NextScene); break;     // Page Down
+    case 0x24: seek_key(SeekKey::Beginning); break;     // Home
+    case 0x4C:                                          // L
+        p.loopScene = p.loopScene >= 0 || p.ended ? -1 : scene_index_at(g_timeline, current_ms(p));
+        std::fprintf(stderr, p.loopScene >= 0 ? "vigil: looping scene %d\n" : "vigil: loop off\n", p.loopScene);
+        break;
+    case 0x46: p.overlay = !p.overlay; break; // F
+    default: break;
+    }
+}
+
+// --- Reloads -----------------------------------------------------------------
+
+void show_broken(Preview& p, const ScriptCheck& check)
+{
+    p.check = check;
+    p.broken = true;
+    std::fprintf(stderr, "vigil: the changed script does not build; the last good one plays on\n%s", check.report);
+}
+
+// Looks at the files; when one changed, reads them once, checks that text
+// and, when it builds, plays it from the current position. The last good
+// script plays on otherwise.
+void watch_files(Preview& p)
+{
+    double now = monotonic_seconds();
+    if (now < p.nextWatch)
+        return;
+    p.nextWatch = now + WATCH_INTERVAL;
+    bool changed = false;
+    for (int32_t i = 0; i < SCRIPT_FILE_COUNT; ++i)
+        changed = changed || !(file_stamp(SCRIPT_FILE_NAMES[i]) == p.watched[i]);
+    if (!changed)
+        return;
+    const double requestedAt = monotonic_seconds();
+    ScriptSource candidate;
+    char error[256];
+    if (!script_source_read(candidate, error, sizeof error)) {
+        // Not taken as seen: the next look tries again.
+        std::fprintf(stderr, "vigil: %s\n", error);
+        return;
+    }
+    std::copy(candidate.stamp, candidate.stamp + SCRIPT_FILE_COUNT, p.watched);
+    if (script_source_same_text(candidate, p.good)) {
+        script_source_free(candidate);
+        p.broken = false;
+        return;
+    }
+    static ScriptCheck s_check; // large: kept out of the stack
+    script_check(candidate, s_check);
+    if (!s_check.builds) {
+        script_source_free(candidate);
+        show_broken(p, s_check);
+        return;
+    }
+    const int32_t at = current_ms(p);
+    std::fprintf(stderr, "vigil: the script changed; reloading at %.3f s\n", at / 1000.0);
+    const bool sameInits = script_check_same_inits(s_check, p.initList);
+    std::swap(candidate, p.good);
+    if (sameInits) {
+        if (!rebuild_scenes(p)) {
+            std::fputs("vigil: the checked script did not build again\n", stderr);
+            g_quit = 1;
+        }
+    } else {
+        ScriptCheck failure;
+        Start started = start_demo(p, failure);
+        if (started == Start::InitFailed) {
+            // The last good script again, from the start of its init routines.
+            std::swap(candidate, p.good);
+            show_broken(p, failure);
+            started = start_demo(p, failure);
+        }
+        if (started == Start::Failed || started == Start::InitFailed) {
+            std::fprintf(stderr, "vigil: the last good script no longer starts\n%s", failure.report);
+            g_quit = 1;
+        }
+        if (started != Start::Playing) {
+            script_source_free(candidate);
+            return;
+        }
+        if (p.broken) {
+            script_source_free(candidate);
+            seek_to(p, std::min(at, std::max(0, seek_target(g_timeline, INT32_MAX, SeekKey::Forward))), requestedAt);
+            return;
+        }
+    }
+    script_source_free(candidate);
+    p.broken = false;
+    p.ended = false;
+    seek_to(p, std::min(at, std::max(0, seek_target(g_timeline, INT32_MAX, SeekKey::Forward))), requestedAt);
+}
+
+// --- Drawing -----------------------------------------------------------------
+
+void draw_frozen(const Preview& p)
 {
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_DEPTH_TEST);
@@ -201,7 +407,7 @@ void draw_frozen()
     glPushMatrix();
     glLoadIdentity();
     glRasterPos2i(0, 0);
-    glDrawPixels(WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, s_frozen);
+    glDrawPixels(WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, p.frozen);
     glMatrixMode(GL_PROJECTION);
     glPopMatrix();
     glMatrixMode(GL_MODELVIEW);
@@ -209,121 +415,92 @@ void draw_frozen()
     glPopAttrib();
 }
 
-void freeze_picture()
+void freeze_picture(Preview& p)
 {
     glReadBuffer(GL_BACK);
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
-    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, s_frozen);
+    glReadPixels(0, 0, WIDTH, HEIGHT, GL_RGBA, GL_UNSIGNED_BYTE, p.frozen);
 }
 
-void draw_overlays(double fps, double frameMs)
+// The overlay and the error box, from fixed buffers: nothing per frame comes
+// from the arena.
+void draw_overlays(const Preview& p, double fps, double frameMs)
 {
-    if (s_overlay) {
-        int32_t scene = s_ended ? -1 : g_current_scene;
-        const char* name = scene >= 0 && static_cast<size_t>(scene) < s_scene_names->size()
-                               ? (*s_scene_names)[static_cast<size_t>(scene)].c_str()
-                               : "end";
+    if (p.overlay) {
+        int32_t scene = p.ended ? -1 : g_current_scene;
+        const char* name = scene >= 0 && scene < p.sceneCount ? p.sceneNames[scene] : "end";
         char text[256];
-        std::snprintf(text, sizeof text, "music %.3f s\nscene %d %s\n%.1f fps  %.1f ms%s%s",
-                      current_ms() / 1000.0, scene, name, fps, frameMs, s_paused ? "\npaused" : "",
-                      s_loop_scene >= 0 ? "\nloop" : "");
+        std::snprintf(text, sizeof text, "music %.3f s\nscene %d: %s\n%.1f fps; %.1f ms%s%s",
+                      current_ms(p) / 1000.0, scene, name, fps, frameMs, p.paused ? "\npaused" : "",
+                      p.loopScene >= 0 ? "\nloop" : "");
         const float white[4] = {1, 1, 1, 1};
         const float shade[4] = {0, 0, 0, 0.6f};
         draw_text_box(text, 16, 16, 2, white, shade);
     }
-    if (!s_error.empty()) {
+    if (p.broken) {
+        static char s_text[SCRIPT_REPORT_SIZE + 96];
+        std::snprintf(s_text, sizeof s_text, "The changed script does not build; the last good one plays on.\n%s",
+                      p.check.report);
         const float white[4] = {1, 1, 1, 1};
         const float red[4] = {0.5f, 0, 0, 0.85f};
-        std::string text = "the changed script does not build; the last good one plays on\n" + s_error;
-        int32_t lines = static_cast<int32_t>(std::count(text.begin(), text.end(), '\n')) + 1;
-        draw_text_box(text.c_str(), 16, HEIGHT - 16 - lines * TEXT_CELL_HEIGHT, 1, white, red);
+        int32_t lines = 1;
+        for (const char* c = s_text; *c; ++c)
+            lines += *c == '\n' && c[1] ? 1 : 0;
+        draw_text_box(s_text, 16, std::max(0, HEIGHT - 16 - lines * TEXT_CELL_HEIGHT), 1, white, red);
     }
 }
 
-// Runs the init routines behind the loading screen; false after a message.
-bool run_inits()
-{
-    int32_t failed = 0;
-    if (session_run_inits(s_init_list, false, session_window_hooks(), &failed) != InitPhase::RoutineFailed)
-        return true;
-    std::fprintf(stderr, "vigil: Init routine %d failed\n", failed);
-    return false;
-}
+// --- The live loop -----------------------------------------------------------
 
-// The live loop; returns when the user quits. Seeks and reloads restart.
-void play(FrameLoop& loop, double T)
+// Plays until the user quits.
+void play(Preview& p)
 {
-    FileStamp stamps[SCRIPT_FILE_COUNT];
-    read_stamps(stamps);
-    double nextWatch = clock_now() + WATCH_INTERVAL;
-    bool needFrame = true; // a paused start still draws the frame at its position
     double fps = 0.0, frameMs = 0.0, lastPresent = clock_now();
-    double liveBase = T; // T = liveBase + the clock, while playing
-    if (!s_paused)
-        music_play_from(s_frozen_ms);
-    clock_reset_origin();
-
+    p.nextWatch = monotonic_seconds() + WATCH_INTERVAL;
     while (!g_quit) {
         bool drew = false;
-        if (!s_ended && (!s_paused || needFrame)) {
+        if (!p.ended && (!p.paused || p.needFrame)) {
             double begin = clock_now();
-            double frameT = s_paused ? liveBase : liveBase + begin;
+            double frameT = p.paused ? p.liveBase : p.liveBase + begin;
             glDrawBuffer(GL_BACK);
-            if (frame_advance(loop, frameT, &preview_music) == FrameResult::Drawn) {
+            if (frame_advance(p.loop, frameT, &preview_music) == FrameResult::Drawn) {
                 glFinish();
                 frameMs = (clock_now() - begin) * 1000.0;
-                T = frameT;
+                p.T = frameT;
                 drew = true;
             } else {
-                s_ended = true;
+                p.ended = true;
                 music_stop();
                 std::fputs("vigil: the demo reached its end (Home, Page Up or Left go back)\n", stderr);
             }
-            if (drew && s_options.atMs >= 0) {
+            if (drew && p.reportMs >= 0) {
                 // The first frame after start-up, a seek or a reload.
-                if (s_options.since >= 0.0)
-                    std::fprintf(stderr, "vigil: preview at %.3f s, %.2f s after the request\n",
-                                 s_options.atMs / 1000.0, monotonic_seconds() - s_options.since);
+                if (p.requestedAt >= 0.0)
+                    std::fprintf(stderr, "vigil: preview at %.3f s, %.3f s after the request\n", p.reportMs / 1000.0,
+                                 monotonic_seconds() - p.requestedAt);
                 else
-                    std::fprintf(stderr, "vigil: preview at %.3f s\n", s_options.atMs / 1000.0);
-                s_options.atMs = -1;
+                    std::fprintf(stderr, "vigil: preview at %.3f s\n", p.reportMs / 1000.0);
+                p.reportMs = -1;
             }
             // Looping: the scene after the looped one began (or the end came).
-            if (s_loop_scene >= 0 && (s_ended || g_current_scene != s_loop_scene))
-                restart_at(g_timeline[s_loop_scene].start, true);
-        }
-        pump_messages();
-        if (drew && (needFrame || s_toggle_pause))
-            freeze_picture();
-        needFrame = false;
-        if (s_toggle_pause) {
-            s_toggle_pause = false;
-            if (s_ended) {
-                s_seek_to = 0;
-            } else if (s_paused) {
-                s_paused = false;
-                std::fprintf(stderr, "vigil: playing from %.3f s\n", s_frozen_ms / 1000.0);
-                music_play_from(s_frozen_ms);
-                liveBase = T;
-                clock_reset_origin();
-            } else {
-                s_frozen_ms = music_time_ms();
-                music_stop();
-                s_paused = true;
-                std::fprintf(stderr, "vigil: paused at %.3f s\n", s_frozen_ms / 1000.0);
+            if (p.loopScene >= 0 && (p.ended || g_current_scene != p.loopScene)) {
+                p.ended = false;
+                seek_to(p, g_timeline[p.loopScene].start, -1.0);
+                drew = false;
             }
         }
-        if (s_seek_to >= 0)
-            restart_at(s_seek_to, s_loop_scene >= 0);
+        if (drew && p.needFrame)
+            freeze_picture(p);
+        p.needFrame = false;
 
         glDrawBuffer(GL_BACK);
-        if (s_ended) {
+        if (p.ended) {
             glClearColor(0, 0, 0, 0);
             glClear(GL_COLOR_BUFFER_BIT);
-        } else if (s_paused) {
-            draw_frozen();
+        } else if (p.paused && !drew) {
+            draw_frozen(p);
         }
-        draw_overlays(fps, frameMs);
+        draw_overlays(p, fps, frameMs);
         swap_buffers();
         double now = clock_now();
         double interval = now - lastPresent;
@@ -331,42 +508,46 @@ void play(FrameLoop& loop, double T)
         if (interval > 0)
             fps = fps == 0.0 ? 1.0 / interval : fps * 0.9 + 0.1 / interval;
 
-        if (now >= nextWatch) {
-            nextWatch = now + WATCH_INTERVAL;
-            FileStamp fresh[SCRIPT_FILE_COUNT];
-            read_stamps(fresh);
-            if (!std::equal(fresh, fresh + SCRIPT_FILE_COUNT, stamps)) {
-                std::copy(fresh, fresh + SCRIPT_FILE_COUNT, stamps);
-                std::string output;
-                int built = run_isolated(&check_script, output);
-                if (built == 1) {
-                    std::fprintf(stderr, "vigil: the script changed; reloading at %.3f s\n", current_ms() / 1000.0);
-                    restart_at(current_ms(), false);
-                }
-                s_error = output;
-                std::fprintf(stderr, "vigil: the changed script does not build; the last good one plays on\n%s",
-                             output.c_str());
-            }
+        // Keys pressed meanwhile, in their order; a Space that pauses keeps
+        // the picture just drawn.
+        pump_messages();
+        for (int32_t i = 0; i < p.keyCount && !g_quit; ++i) {
+            bool pausing = p.keys[i] == 0x20 && !p.paused && !p.ended;
+            apply_key(p, p.keys[i]);
+            if (pausing && drew)
+                freeze_picture(p);
         }
-        if (s_paused || s_ended)
+        p.keyCount = 0;
+        if (g_quit)
+            break;
+        watch_files(p);
+        if (!seek_table_fill(p.table, p.loop, FILL_FRAMES) && (p.paused || p.ended))
             sleep_us(15000);
     }
 }
 
 int preview_driver()
 {
+    Preview& p = *s_preview;
     if (!arena_create(DEMO_ARENA_SIZE)) {
         std::fputs("vigil: cannot reserve the 128 MiB arena\n", stderr);
         return 1;
     }
-    std::string diagnostics;
-    int built = build_script(diagnostics, &s_init_list);
-    std::fputs(diagnostics.c_str(), stderr);
-    if (!built)
+    p.baseMark = arena_mark();
+    char error[256];
+    if (!script_source_read(p.good, error, sizeof error)) {
+        std::fprintf(stderr, "vigil: %s\n", error);
         return 1;
-    s_scene_names = collect_scene_names();
-    s_frozen = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(WIDTH) * HEIGHT, 4));
-    if (!s_frozen) {
+    }
+    std::copy(p.good.stamp, p.good.stamp + SCRIPT_FILE_COUNT, p.watched);
+    static ScriptCheck s_check;
+    script_check(p.good, s_check);
+    if (!s_check.builds) {
+        std::fputs(s_check.report, stderr);
+        return 1;
+    }
+    p.frozen = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(WIDTH) * HEIGHT, 4));
+    if (!p.frozen) {
         std::fputs("vigil: out of memory for the pause picture\n", stderr);
         return 1;
     }
@@ -377,39 +558,24 @@ int preview_driver()
         destroy_gl_window();
         return 1;
     }
-    glViewport(0, 0, WIDTH, HEIGHT);
-    if (!run_inits()) {
+    Start started = start_demo(p, s_check);
+    if (started != Start::Playing) {
+        if (started == Start::InitFailed)
+            std::fputs(s_check.report, stderr);
+        music_close();
         destroy_gl_window();
-        return 1;
-    }
-    if (g_quit) {
-        destroy_gl_window();
-        return 0;
-    }
-    if (!music_is_open()) {
-        std::fputs("vigil: the script does not open the music (no init routine \"music_init\")\n", stderr);
-        destroy_gl_window();
-        return 1;
+        return started == Start::Quit ? 0 : 1;
     }
 
-    // The seek: every frame before the target is stepped on virtual time
-    // without being drawn, as vigil-capture --from steps them.
-    s_paused = s_options.paused;
-    s_overlay = s_options.overlay;
-    s_frozen_ms = s_options.atMs;
-    FrameLoop loop{};
-    frame_loop_start(loop, 0.0);
-    int64_t first = first_frame_at(s_options.atMs, PREVIEW_SEEK_FPS);
-    for (int64_t i = 0; i < first && !s_ended; ++i) {
-        s_skip_music_ms = virtual_music_ms(i, PREVIEW_SEEK_FPS);
-        if (frame_skip(loop, virtual_frame_time(i, PREVIEW_SEEK_FPS), &skip_music) != FrameResult::Drawn)
-            s_ended = true;
-    }
-    if (s_options.loop)
-        s_loop_scene = scene_index_at(g_timeline, s_options.atMs);
-    s_keys_live = true;
-    play(loop, virtual_frame_time(first, PREVIEW_SEEK_FPS));
-    s_keys_live = false;
+    p.paused = p.options.paused;
+    p.overlay = p.options.overlay;
+    seek_to(p, p.options.atMs, p.options.since);
+    if (p.options.loop)
+        p.loopScene = scene_index_at(g_timeline, p.options.atMs);
+    p.keysLive = true;
+    play(p);
+    p.keysLive = false;
+    seek_table_free(p.table);
     music_close();
     destroy_gl_window();
     return 0;
@@ -424,12 +590,6 @@ bool parse_seconds(const char* text, double& value, double limit)
 }
 
 } // namespace
-
-int check_script(std::string& output)
-{
-    InitList* initList = nullptr;
-    return build_script(output, &initList);
-}
 
 bool parse_preview_options(int argc, char** argv, int first, PreviewOptions& options, std::string& dir,
                            std::string& error)
@@ -470,6 +630,8 @@ bool parse_preview_options(int argc, char** argv, int first, PreviewOptions& opt
 
 int run_preview(const PreviewOptions& options)
 {
-    s_options = options;
+    static Preview s_one;
+    s_one.options = options;
+    s_preview = &s_one;
     return run_windowed(&preview_driver, &preview_key);
 }

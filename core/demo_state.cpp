@@ -80,6 +80,28 @@ void demo_state_restore(FrameLoop& loop, const uint8_t* from)
     }
 }
 
+size_t demo_routines_size()
+{
+    return sizeof(uint32_t) + s_routines.size;
+}
+
+void demo_routines_save(uint8_t* into)
+{
+    const uint32_t random = demo_rand_state();
+    std::memcpy(into, &random, sizeof random);
+    if (s_routines.size)
+        std::memcpy(into + sizeof random, s_routines.data, s_routines.size);
+}
+
+void demo_routines_restore(const uint8_t* from)
+{
+    uint32_t random;
+    std::memcpy(&random, from, sizeof random);
+    demo_rand_set_state(random);
+    if (s_routines.size)
+        std::memcpy(s_routines.data, from + sizeof random, s_routines.size);
+}
+
 void demo_state_reset()
 {
     if (s_routines.reset)

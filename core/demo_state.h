@@ -30,6 +30,12 @@ size_t demo_state_size();
 // must be the one the state was saved with.
 void demo_state_save(const FrameLoop& loop, uint8_t* into);
 void demo_state_restore(FrameLoop& loop, const uint8_t* from);
+// The routines' state and the generator alone, which do not depend on the
+// timeline: what the init routines left, put back when the scenes are
+// rebuilt without running them again.
+size_t demo_routines_size();
+void demo_routines_save(uint8_t* into);
+void demo_routines_restore(const uint8_t* from);
 // The routines' start values and the generator's first state: what a new
 // process has before its init routines run.
 void demo_state_reset();

@@ -26,6 +26,13 @@ int32_t run_next_init(InitList* list)
     return s_next_init;
 }
 
+void init_runner_reset()
+{
+    s_loading_ready = 0;
+    s_next_init = 0;
+    s_loading_picture = nullptr;
+}
+
 int32_t loading_screen_init()
 {
     if (const EmbeddedFile* picture = embedded_find(content::LOADING))

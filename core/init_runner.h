@@ -11,6 +11,10 @@
 // Runs the next init routine and draws the loading screen. Returns the number
 // of routines done, or -1 when the routine failed (the index is not advanced).
 int32_t run_next_init(InitList* list);
+// Forgets what ran: the next call starts the list from its first routine and
+// makes the loading picture again. For running init routines again in the
+// same process, after their textures and memory were given back.
+void init_runner_reset();
 // Makes the loading picture; 1 even when the picture cannot be made (the
 // screen is then drawn without it).
 int32_t loading_screen_init();

@@ -26,8 +26,6 @@ uint8_t* slot(const SeekTable& table, int32_t index)
 // Steps frame `frame` without drawing; false when the demo has ended.
 bool step(SeekTable& table, FrameLoop& loop, int64_t frame)
 {
-    if (table.endFrame >= 0 && frame >= table.endFrame)
-        return false;
     s_virtual_ms = virtual_music_ms(frame, table.fps);
     if (frame_skip(loop, virtual_frame_time(frame, table.fps), &virtual_music) == FrameResult::Drawn)
         return true;

@@ -9,15 +9,30 @@
 #include "platform/window.h"
 #include "script/script_interface.h"
 
-SessionStart session_build_script(InitList** initList)
+namespace {
+
+template <typename Build>
+SessionStart build_script(InitList** initList, Build buildInterface)
 {
     *initList = nullptr;
     g_timeline = nullptr;
-    if (!InitScriptInterface())
+    if (!buildInterface())
         return SessionStart::InterfaceFailed;
     *initList = script_init_init();
     g_timeline = *initList ? script_init() : nullptr;
     return *initList && g_timeline ? SessionStart::Built : SessionStart::ScriptFailed;
+}
+
+} // namespace
+
+SessionStart session_build_script(InitList** initList)
+{
+    return build_script(initList, [] { return InitScriptInterface(); });
+}
+
+SessionStart session_build_script(InitList** initList, const ScriptTexts& texts)
+{
+    return build_script(initList, [&texts] { return InitScriptInterface(texts); });
 }
 
 SessionStart session_start(InitList** initList)

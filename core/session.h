@@ -7,6 +7,7 @@
 // State: none of its own; the timeline it builds is g_timeline
 // (script/timeline.h), which only this module sets for the programs.
 #pragma once
+#include "script/script_interface.h"
 #include "script/timeline.h"
 
 #include <cstdint>
@@ -21,6 +22,8 @@ enum class SessionStart {
 // Builds the script: InitScriptInterface, the init list into `initList` and
 // the timeline into g_timeline (null when anything fails).
 SessionStart session_build_script(InitList** initList);
+// The same from the files' texts as already read (the preview's reloads).
+SessionStart session_build_script(InitList** initList, const ScriptTexts& texts);
 // Creates the arena, then builds the script.
 SessionStart session_start(InitList** initList);
 

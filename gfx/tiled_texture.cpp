@@ -2,6 +2,8 @@
 // out of the whole pixel array (through the unpack row length), and drawing.
 #include "gfx/tiled_texture.h"
 
+#include "gfx/program_textures.h"
+
 #include <cstddef>
 #include <new>
 
@@ -80,8 +82,10 @@ TiledTexture* CreateTiledTexture(const void* pixels, int32_t width, int32_t heig
         return nullptr;
 
     glPushClientAttrib(GL_CLIENT_PIXEL_STORE_BIT);
-    if (across * down > 0)
+    if (across * down > 0) {
         glGenTextures(static_cast<GLsizei>(across * down), names);
+        program_textures_made(names, across * down);
+    }
     // Each tile is read straight out of the whole picture.
     glPixelStorei(GL_UNPACK_ROW_LENGTH, width);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 1);

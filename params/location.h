@@ -20,6 +20,10 @@ extern SourceLocation g_parse_position;  // the line being parsed, or {null, 0}
 extern const Param* g_diag_subject;      // what the current check is about, or null
 
 void location_tracking(bool on);
+// Starts the locations of a new build: forgets those recorded so far and
+// turns tracking on or off. The old tables are dropped untouched, since a
+// build that was thrown away may have had them in arena memory given back.
+void location_begin(bool on);
 bool location_tracking_enabled();
 void location_record(const Param* node, const std::string& file, int32_t line);
 // Where `node` was written, or {null, 0}.

@@ -15,21 +15,41 @@ Routine* g_init_list = nullptr;
 ScriptWord* g_scene_words = nullptr;
 int32_t g_scene_word_count = 0;
 
-int32_t InitScriptInterface()
+namespace {
+
+// Builds the tree from the three files, loading each through `load`, and the
+// lists after the first two.
+template <typename Load>
+int32_t build_interface(Load load)
 {
     ParamManager* root = new (std::nothrow) ParamManager();
     if (!root) {
         diag_log("Error: Out of memory while creating the parameter tree!\n");
         return 0;
     }
-    root->Load("data/init.conf");
+    load(root, 0);
     if (!BuildInitList())
         return 0;
-    root->Load("data/demo.conf");
+    load(root, 1);
     if (!BuildSceneList())
         return 0;
-    root->Load("data/config.conf");
+    load(root, 2);
     return 1;
+}
+
+} // namespace
+
+int32_t InitScriptInterface()
+{
+    return build_interface([](ParamManager* root, int32_t file) { root->Load(SCRIPT_FILE_NAMES[file]); });
+}
+
+int32_t InitScriptInterface(const ScriptTexts& texts)
+{
+    return build_interface([&texts](ParamManager* root, int32_t file) {
+        if (texts.text[file])
+            root->LoadText(SCRIPT_FILE_NAMES[file], texts.text[file], texts.length[file]);
+    });
 }
 
 int32_t BuildInitList()

@@ -13,6 +13,7 @@
 #pragma once
 #include "script/functable.h"
 
+#include <cstddef>
 #include <cstdint>
 
 using ScriptWord = intptr_t;
@@ -32,8 +33,22 @@ extern Routine* g_init_list;
 extern ScriptWord* g_scene_words;
 extern int32_t g_scene_word_count;
 
+// The three parameter files in the order they are read.
+constexpr int32_t SCRIPT_FILE_COUNT = 3;
+constexpr const char* SCRIPT_FILE_NAMES[SCRIPT_FILE_COUNT] = {"data/init.conf", "data/demo.conf",
+                                                               "data/config.conf"};
+
+// Their texts, read once by a caller that must check and build exactly what
+// it read (the preview); a null text stands for a file that is missing.
+struct ScriptTexts {
+    const char* text[SCRIPT_FILE_COUNT] = {};
+    size_t length[SCRIPT_FILE_COUNT] = {};
+};
+
 // 1 when both lists were built, 0 after a failure (reason in the log).
 int32_t InitScriptInterface();
+// The same from texts already read, each parsed under its file's name.
+int32_t InitScriptInterface(const ScriptTexts& texts);
 // Build from the tree under g_param_root; 1 = success, 0 = failure.
 int32_t BuildInitList();
 int32_t BuildSceneList();
