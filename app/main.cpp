@@ -11,14 +11,13 @@
 
 static const char* const USAGE =
     "usage: vigil                                   play the demo\n"
-    "       vigil --preview [--dir DIR] [--at SECONDS]\n"
+    "       vigil --preview [--dir DIR] [--at SECONDS] [--paused] [--loop] [--overlay]\n"
     "  --preview      a 1024x640 window for authors: live reload of data/*.conf, and the keys\n"
     "                 Space pause, Left/Right -5/+5 s, Page Up/Down previous/next scene,\n"
     "                 Home beginning, L loop the scene, F overlay, Escape quit\n"
     "  --dir DIR      the folder holding data/*.conf (default: the current folder)\n"
     "  --at SECONDS   start at this music position\n"
-    "  (--paused, --loop, --overlay and --since carry the preview's state when it\n"
-    "  restarts itself for a seek or a reload)\n";
+    "  --paused       start paused there; --loop loop its scene; --overlay show the overlay\n";
 
 int main(int argc, char** argv)
 {

@@ -260,6 +260,7 @@ void play_from(Preview& p, int32_t ms, int64_t first)
 // frame at `ms` (on 30 virtual frames a second), and plays on from there.
 void seek_to(Preview& p, int32_t ms, double requestedAt)
 {
+    std::fprintf(stderr, "vigil: seeking to %.3f s\n", ms / 1000.0);
     const int64_t first = first_frame_at(ms, PREVIEW_SEEK_FPS);
     p.ended = !seek_table_seek(p.table, p.loop, first);
     if (p.loopScene >= 0 && scene_index_at(g_timeline, ms) != p.loopScene)

@@ -3,18 +3,18 @@
 // question, reloads the script when a data/*.conf file changes, and takes
 // keys to pause, seek, loop a scene and show an overlay.
 //
-// Every seek and every reload starts the program afresh at the target music
-// position (restart_program of platform/process.h): the new run builds the
-// script, runs the init routines, steps every frame before the target
-// without rasterising it (frame_skip, at 30 virtual frames a second) and
-// plays on from there. A fresh process is the one state every routine's
-// clocks, the random sequence, the arena and the GL objects are known to
-// start from, so the frame reached is the one a run from the beginning
-// shows, whatever was played before; and a reload allocates nothing in the
-// running process, whose arena never frees. A changed script is first built
-// in a throwaway copy of the process (run_isolated): when it does not build,
-// the last good script plays on and the diagnostics, with file and line, go
-// to standard error and into the window.
+// One process and one window serve the whole session. A seek restores the
+// nearest saved demo state of the seek table (core/seek.h) and steps the
+// frames from there to the target without rasterising them, at 30 virtual
+// frames a second, so the frame reached is the one a run from the beginning
+// shows, whatever was played before. A change to a file is read once and
+// that text is checked and built: when it fails at any point before its
+// first frame (it does not parse or resolve, it lacks music_init, an init
+// routine fails), the last good script plays on and the diagnostics, with
+// file and line, go to standard error and into the window. A script whose
+// init list is unchanged is rebuilt in place of the old one; a changed init
+// list runs the init routines again in the same window, after their
+// textures and memory were given back.
 // Depends on the driver's pieces (window, init runner, frame loop, music).
 #pragma once
 #include <cstdint>
@@ -25,7 +25,7 @@ struct PreviewOptions {
     bool paused = false;      // start paused on the frame at atMs
     bool loop = false;        // loop the scene playing at atMs
     bool overlay = false;     // show the overlay
-    double since = -1.0;      // monotonic_seconds() of the request that led here; <0: none
+    double since = -1.0;      // monotonic_seconds() of the request that led here; <0: none (kept for scripts)
 };
 
 // Virtual frames per second of the seeks' re-simulation.
@@ -38,8 +38,3 @@ bool parse_preview_options(int argc, char** argv, int first, PreviewOptions& opt
 // Runs the preview in the current directory; returns the exit status: 0 when
 // the user quit, 1 after a failure message.
 int run_preview(const PreviewOptions& options);
-
-// Builds the script from the data/*.conf files of the current directory,
-// appending every diagnostic, prefixed with its file and line where known,
-// to `output`. 1 when it builds, else 0.
-int check_script(std::string& output);

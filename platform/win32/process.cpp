@@ -2,7 +2,6 @@
 // a handle opened for its attributes only (so it blocks no editor's rename
 // or delete) gives the volume serial number and file index, the size, and
 // the last write and change times; the performance counter gives the clock.
-// The preview's processes (run_isolated, restart_program) are POSIX only.
 #include <windows.h>
 
 #include "platform/process.h"
