@@ -3,6 +3,7 @@
 
 #include "app/windowed.h"
 #include "base/arena.h"
+#include "core/arena_watch.h"
 #include "core/clock.h"
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
@@ -48,6 +49,7 @@ void play(bool letterbox)
     FrameLoop loop{};
     loop.letterbox = letterbox;
     frame_loop_start(loop, g_pacing.T);
+    ArenaWatch arena;
     while (!g_quit) {
         g_pacing.frameStart = clock_now();
         glDrawBuffer(GL_BACK);
@@ -62,7 +64,9 @@ void play(bool letterbox)
         g_pacing.previousAfterSwap = g_pacing.afterSwap;
         g_pacing.afterSwap = clock_now();
         pacing_update();
+        arena_watch_frame(arena);
     }
+    arena_watch_report(arena, "vigil");
 }
 
 // Returns the exit status.

@@ -10,6 +10,7 @@
 #include "app/overlay_text.h"
 #include "app/windowed.h"
 #include "base/arena.h"
+#include "core/arena_watch.h"
 #include "core/clock.h"
 #include "core/demo_state.h"
 #include "core/frame_loop.h"
@@ -89,6 +90,9 @@ struct Preview {
 
     int32_t keys[KEY_QUEUE_SIZE] = {};
     int32_t keyCount = 0;
+
+    ArenaWatch arena;
+    int32_t reloads = 0;
 };
 
 Preview* s_preview = nullptr;
@@ -346,6 +350,7 @@ void watch_files(Preview& p)
         return;
     }
     static ScriptCheck s_check; // large: kept out of the stack
+    arena_watch_restart(p.arena);
     script_check(candidate, s_check);
     if (!s_check.builds) {
         script_source_free(candidate);
@@ -354,6 +359,7 @@ void watch_files(Preview& p)
     }
     const int32_t at = current_ms(p);
     std::fprintf(stderr, "vigil: the script changed; reloading at %.3f s\n", at / 1000.0);
+    ++p.reloads;
     const bool sameInits = script_check_same_inits(s_check, p.initList);
     std::swap(candidate, p.good);
     if (sameInits) {
@@ -503,6 +509,7 @@ void play(Preview& p)
         }
         draw_overlays(p, fps, frameMs);
         swap_buffers();
+        arena_watch_frame(p.arena);
         double now = clock_now();
         double interval = now - lastPresent;
         lastPresent = now;
@@ -576,6 +583,9 @@ int preview_driver()
     p.keysLive = true;
     play(p);
     p.keysLive = false;
+    arena_watch_report(p.arena, "vigil");
+    if (std::getenv("VIGIL_ARENA_REPORT"))
+        std::fprintf(stderr, "vigil: %d reloads\n", p.reloads);
     seek_table_free(p.table);
     music_close();
     destroy_gl_window();

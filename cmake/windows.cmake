@@ -27,6 +27,7 @@ add_library(vigil_win_base STATIC
   core/frame_loop.cpp
   core/demo_state.cpp
   core/seek.cpp
+  core/arena_watch.cpp
   core/init_runner.cpp
   core/session.cpp
   core/music.cpp

@@ -7,6 +7,7 @@
 
 #include "base/arena.h"
 #include "base/log.h"
+#include "core/arena_watch.h"
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
 #include "core/seek.h"
@@ -62,11 +63,18 @@ void print_located(const char* text, void*)
         std::fputs(text, stdout);
 }
 
-std::string frame_name(const std::string& dir, const char* prefix, int index, int digits)
+// A frame file's path, in a buffer of its own: one is made per frame, and
+// nothing per frame may come from the arena, which never frees.
+struct FramePath {
+    char text[4096];
+};
+
+FramePath frame_name(const std::string& dir, const char* prefix, int index, int digits)
 {
-    char name[64];
-    std::snprintf(name, sizeof name, "%s_%0*d.png", prefix, digits, index);
-    return (fs::path(dir) / name).string();
+    FramePath path;
+    const char* separator = !dir.empty() && dir.back() == '/' ? "" : "/";
+    std::snprintf(path.text, sizeof path.text, "%s%s%s_%0*d.png", dir.c_str(), separator, prefix, digits, index);
+    return path;
 }
 
 // The screen read back into buffers from the C heap, allocated once: the
@@ -110,10 +118,10 @@ private:
     uint8_t* rgb;
 };
 
-bool write_png(const std::string& path, const uint8_t* rgb, int width, int height)
+bool write_png(const FramePath& path, const uint8_t* rgb, int width, int height)
 {
-    if (!write_png_file(path, rgb, width, height, 3, true)) {
-        std::fprintf(stderr, "vigil-capture: cannot write %s\n", path.c_str());
+    if (!write_png_file(path.text, rgb, width, height, 3, true)) {
+        std::fprintf(stderr, "vigil-capture: cannot write %s\n", path.text);
         return false;
     }
     return true;
@@ -334,6 +342,7 @@ int run_capture(const CaptureOptions& options)
         progress.update(static_cast<int>(firstFrame));
     }
     int written = 0;
+    ArenaWatch arena;
     for (int64_t i = firstFrame;; ++i) {
         double T = virtual_frame_time(i, options.fps);
         if (options.to >= 0 && T >= options.to)
@@ -372,7 +381,9 @@ int run_capture(const CaptureOptions& options)
             ++written;
         }
         progress.update(static_cast<int>(i + 1));
+        arena_watch_frame(arena);
     }
+    arena_watch_report(arena, "vigil-capture");
     if (sheet.wanted() && !sheet.write(static_cast<double>(lastFrame) / options.fps))
         return 1;
     bool wroteVideo = video.is_open();

@@ -355,14 +355,14 @@ bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int
     return true;
 }
 
-bool write_png_file(const std::string& path, const uint8_t* pixels, int width, int height, int channels, bool fast)
+bool write_png_file(const char* path, const uint8_t* pixels, int width, int height, int channels, bool fast)
 {
     png_image image;
     if (!describe_png(image, pixels, width, height, channels))
         return false;
     if (fast)
         image.flags |= PNG_IMAGE_FLAG_FAST;
-    bool ok = png_image_write_to_file(&image, path.c_str(), 0, pixels, 0, nullptr) != 0;
+    bool ok = png_image_write_to_file(&image, path, 0, pixels, 0, nullptr) != 0;
     png_image_free(&image);
     return ok;
 }

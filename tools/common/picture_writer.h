@@ -58,8 +58,12 @@ bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int
 // from the C heap, so a tool can write many frames without growing the arena.
 // `fast` compresses less for several times the speed (files about a quarter
 // larger): for frames written by the hundred.
-bool write_png_file(const std::string& path, const uint8_t* pixels, int width, int height, int channels,
-                    bool fast = false);
+bool write_png_file(const char* path, const uint8_t* pixels, int width, int height, int channels, bool fast = false);
+inline bool write_png_file(const std::string& path, const uint8_t* pixels, int width, int height, int channels,
+                           bool fast = false)
+{
+    return write_png_file(path.c_str(), pixels, width, height, channels, fast);
+}
 
 // Writes `bytes` to `path`, replacing the file; false if any step fails.
 bool write_file(const std::string& path, const std::vector<uint8_t>& bytes);
