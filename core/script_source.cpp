@@ -162,14 +162,6 @@ void script_check(const ScriptSource& source, ScriptCheck& check)
     } else if (check.builds) {
         check.initCount = initList->count;
         std::memcpy(check.inits, initList->routines, sizeof(Routine) * static_cast<size_t>(initList->count));
-        Routine music = FuncTable_Find("music_init");
-        bool opensMusic = false;
-        for (int32_t i = 0; i < initList->count; ++i)
-            opensMusic = opensMusic || (music && initList->routines[i] == music);
-        if (!opensMusic) {
-            check.builds = false;
-            script_check_report(check, "data/init.conf: the script does not open the music (no init routine \"music_init\")");
-        }
     } else if (!check.report[0]) {
         script_check_report(check, "the script does not build");
     }

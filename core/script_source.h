@@ -47,7 +47,8 @@ struct ScriptCheck {
 // Builds `source` above the arena's use, with file and line for each
 // diagnostic, then gives back everything the build allocated and puts the
 // script's globals back. It builds when the files parse, every name
-// resolves, the lists build and the init list opens the music (music_init).
+// resolves and the lists build. Whether the init routines succeed and open
+// the music only running them tells.
 void script_check(const ScriptSource& source, ScriptCheck& check);
 // Whether the check's init list is `list`, routine for routine.
 bool script_check_same_inits(const ScriptCheck& check, const InitList* list);
