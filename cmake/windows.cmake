@@ -43,10 +43,14 @@ target_link_libraries(vigil_win_base PUBLIC ${VIGIL_WIN_SYSTEM_LIBS})
 include(cmake/effects.cmake)
 
 add_executable(vigil WIN32
+  app/command_line.cpp
   app/driver.cpp
+  app/preview.cpp
+  app/overlay_text.cpp
   app/window_pictures.cpp
   app/windowed.cpp
   app/winmain.cpp
+  core/script_source.cpp
   platform/win32/window.cpp
   platform/shared/display.cpp
   platform/win32/gl_proc.cpp

@@ -6,7 +6,9 @@
 #   2. vigil.exe under Xvfb on a short script: "Fullscreen?" answered No, the
 #      loading screen shows, a picture of the window during the scene matches
 #      the Linux capture of that scene, the demo reaches its end and exits 0.
-#   3. vigil.exe under Xorg with the dummy driver offering 1024x640: Yes
+#   3. vigil.exe --preview under Xvfb: a seek, a reload, a broken save
+#      reported while the last good script plays on, one window throughout.
+#   4. vigil.exe under Xorg with the dummy driver offering 1024x640: Yes
 #      switches the display to it, and the desktop mode is back at the end.
 #   usage: win_tests.sh VIGIL_EXE WIN_TESTS_EXE LINUX_REFERENCE LINUX_CAPTURE
 # Exits 77 (skipped) when Wine is not installed.
@@ -98,7 +100,35 @@ switched_or_ended() {
   [ "$during" = 1024x640 ] || ended "$pid"
 }
 
-# 3. "Yes" under Xorg with the dummy driver: the Wine server starts again on
+# 3. The preview, with the same keys and reloads as on Linux: a seek, a
+# change that reloads, a broken save reported with its file and line while
+# the last good script plays on, all in one window.
+log="$scratch/preview.txt"
+cp "$demo/data/demo.conf" "$scratch/demo.conf.kept"
+(cd "$demo" && VIGIL_ARENA_REPORT=1 exec timeout 300 "$wine" "$vigil_exe" --preview --at 1 > "$scratch/out.txt" 2> "$log") &
+pid=$!
+check "preview: starts at --at without asking Fullscreen?" wait_line "preview at 1.000 s"
+awaited "the preview's window" have_window
+first_window=$window_id
+press space
+check "preview: Space pauses" wait_line "paused at"
+press Home
+check "preview: Home seeks to the beginning" wait_line "preview at 0.000 s"
+sed 's/time_length = 4000/time_length = 5000/' "$demo/data/demo.conf" > "$scratch/demo.conf"
+mv "$scratch/demo.conf" "$demo/data/demo.conf"
+check "preview: a changed script reloads" wait_line "reloading at 0.000 s"
+sed 's/func = archstairs_background/func = no_such_routine/' "$demo/data/demo.conf" > "$scratch/demo.conf"
+mv "$scratch/demo.conf" "$demo/data/demo.conf"
+check "preview: a broken script is reported with its file and line" wait_line "data/demo.conf:"
+press Right
+check "preview: the last good one plays on and seeks" wait_line "preview at 4.999 s"
+check "preview: one window throughout" eval 'have_window && [ "$window_id" = "$first_window" ]'
+press Escape; finish 60
+check "preview: Escape quits with 0" is "$status" 0
+check "preview: no frame took arena memory" has "$log" "arena use changed in 0 of"
+cp "$scratch/demo.conf.kept" "$demo/data/demo.conf"
+
+# 4. "Yes" under Xorg with the dummy driver: the Wine server starts again on
 # that display.
 "$(dirname "$wine")/wineserver" -k 2>/dev/null; "$(dirname "$wine")/wineserver" -w 2>/dev/null
 xorg_config 1280x1024 1024x768 1024x640 > "$scratch/xorg.conf"
