@@ -1,8 +1,9 @@
-# The effects: every registered routine, one module per scene or group, the
-# sprite helpers and the registration list. An OBJECT library, so that no
-# module's static registrar is ever dropped by the linker. Included by
-# CMakeLists.txt.
+# The effects: every registered routine, one module per scene or group, their
+# state as one value, the sprite helpers and the registration list. An OBJECT
+# library, so that no module's static registrar is ever dropped by the linker.
+# Included by CMakeLists.txt.
 add_library(vigil_effects OBJECT
+  effects/effects_state.cpp
   effects/basic.cpp
   effects/overlays.cpp
   effects/sprites.cpp
