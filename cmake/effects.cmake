@@ -33,6 +33,7 @@ add_executable(vigil_effects_tests
   tests/effects/basic_test.cpp
   tests/effects/figures_test.cpp
   tests/effects/scenes_test.cpp
+  tests/effects/state_test.cpp
   platform/posix/time.cpp
 )
 target_link_libraries(vigil_effects_tests PRIVATE vigil_runtime vigil_music vigil_platform_headless
