@@ -73,8 +73,8 @@ void sample_transition_step(double dt, GLenum alphaFunc)
         glOrtho(0, 1024, 768, 0, -1, 1);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        glScalef(1024.0f / static_cast<float>(state.wipeMask->width), 768.0f / static_cast<float>(state.wipeMask->height),
-                 1.0f);
+        glScalef(1024.0f / static_cast<float>(state.wipeMask->width),
+                 768.0f / static_cast<float>(state.wipeMask->height), 1.0f);
         glDisable(GL_CULL_FACE);
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);

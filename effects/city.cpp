@@ -1,8 +1,8 @@
 // City scene: the opaque background, the layer that fades in over it three
 // seconds into the scene, and the white top shape.
 // State: g_effects.city, the three textures set by city_init, the start time
-// and the fade alpha. Depends on the picture loader
-// (assets/image.h), the tiled textures and the content seam.
+// and the fade alpha. Depends on the picture loader (assets/image.h), the
+// tiled textures and the content seam.
 #include "effects/city.h"
 
 #include "assets/content_names.h"

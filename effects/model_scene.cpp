@@ -1,7 +1,7 @@
 // Model scene: the background picture and the swinging MS3D model.
 // State: g_effects.modelScene, the background texture and the model, set by
-// bb_init. Depends on the texture
-// loader, the model loader and the content seam.
+// bb_init. Depends on the texture loader, the model loader and the content
+// seam.
 #include "effects/model_scene.h"
 
 #include "assets/content_names.h"

@@ -36,8 +36,8 @@ struct TreeState {
 int32_t tree_init();
 // Per-frame routine: scroll, tree, radial blur, cover, flashes, attractor.
 void tree(int32_t, int32_t, double t, double dt);
-// The double flash, once per program run (or state reset); called by tree from 22.264 s after
-// its first call on.
+// The double flash, once per program run (or state reset); called by tree
+// from 22.264 s after its first call on.
 void tree_flash(double t, double dt);
 // The attractor cloud, moved down by `offset` pixels (the tree's scroll).
 void tree_attractor(double t, double dt, double offset);

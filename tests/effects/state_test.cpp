@@ -205,7 +205,8 @@ TEST_F(EffectsStateGl, ResetAfterInitsAndFramesStartsEveryRoutineOver)
     const std::vector<uint64_t> first = play_whole_demo();
     const EffectsState start{};
     // Each module's state has moved, so the comparison after the reset can fail.
-    EXPECT_EQ(differing_modules(g_effects, start), "basic overlays lamps archstairs ghost tree fedsquare city modelScene");
+    EXPECT_EQ(differing_modules(g_effects, start),
+              "basic overlays lamps archstairs ghost tree fedsquare city modelScene");
     effects_state_reset();
     EXPECT_EQ(differing_modules(g_effects, start), "");
     EXPECT_TRUE(g_effects == start);
