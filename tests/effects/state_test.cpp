@@ -162,22 +162,23 @@ TEST_F(EffectsStateGl, ACopyOfTheStateAndTheGeneratorReplaysTheScenesBitForBit)
     ASSERT_EQ(lamps_init(), 1);
     ASSERT_EQ(archstairs_init(), 1);
     draw_figure_scenes(0.0, 0.0);
-    draw_figure_scenes(14.8, 14.8); // fog faded in, walkers and procession on their way
+    draw_figure_scenes(14.9, 14.9); // fog faded in, walkers and procession on their way
 
     const EffectsState snapshot = g_effects;
     const uint32_t randomState = demo_rand_state();
     // The next frames: fedsquare_init places its crowd, then three frames at
-    // 30 a second, 14.945 s after lamps' first frame the big ghost rises.
+    // 30 a second; in the last two, past 14.945 s, the big ghost rises.
     auto play = [] {
         EXPECT_EQ(fedsquare_init(), 1);
         std::vector<Screen> screens;
         for (int i = 1; i <= 3; ++i)
-            for (Screen& screen : draw_figure_scenes(14.8 + i / 30.0, 1 / 30.0))
+            for (Screen& screen : draw_figure_scenes(14.9 + i / 30.0, 1 / 30.0))
                 screens.push_back(std::move(screen));
         return screens;
     };
     const std::vector<Screen> first = play();
     EXPECT_EQ(differing_modules(g_effects, snapshot), "lamps archstairs fedsquare");
+    EXPECT_GT(g_effects.lamps.rise, snapshot.lamps.rise);
     EXPECT_NE(demo_rand_state(), randomState);
 
     g_effects = snapshot;
