@@ -132,8 +132,11 @@ std::string differing_modules(const EffectsState& a, const EffectsState& b)
 {
     std::string names;
     auto check = [&](bool same, const char* name) {
-        if (!same)
-            names += (names.empty() ? "" : " ") + std::string(name);
+        if (same)
+            return;
+        if (!names.empty())
+            names += ' ';
+        names += name;
     };
     check(a.basic == b.basic, "basic");
     check(a.overlays == b.overlays, "overlays");
