@@ -1,8 +1,9 @@
-# The effects: every registered routine, one module per scene or group, the
-# sprite helpers and the registration list. An OBJECT library, so that no
-# module's static registrar is ever dropped by the linker. Included by
-# CMakeLists.txt.
+# The effects: every registered routine, one module per scene or group, their
+# state as one value, the sprite helpers and the registration list. An OBJECT
+# library, so that no module's static registrar is ever dropped by the linker.
+# Included by CMakeLists.txt.
 add_library(vigil_effects OBJECT
+  effects/effects_state.cpp
   effects/basic.cpp
   effects/overlays.cpp
   effects/sprites.cpp
@@ -32,6 +33,7 @@ add_executable(vigil_effects_tests
   tests/effects/basic_test.cpp
   tests/effects/figures_test.cpp
   tests/effects/scenes_test.cpp
+  tests/effects/state_test.cpp
   platform/posix/time.cpp
 )
 target_link_libraries(vigil_effects_tests PRIVATE vigil_runtime vigil_music vigil_platform_headless

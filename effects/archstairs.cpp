@@ -1,4 +1,4 @@
-// Archstairs scene (see effects/archstairs.h).
+// Archstairs scene (see effects/archstairs.h). Its state is g_effects.archstairs.
 #include "effects/archstairs.h"
 #include "effects/picture.h"
 
@@ -6,59 +6,45 @@
 #include "assets/image.h"
 #include "effects/clock_wrap.h"
 #include "effects/content.h"
+#include "effects/effects_state.h"
 #include "effects/sprites.h"
 #include "script/functable.h"
 
 #include <cmath>
 
-namespace {
-
-struct Walker {
-    double x; // path position; y is recomputed before every use
-    double y;
-    double z;
-    Figure figure;
-};
-
-TiledTexture* s_background = nullptr;
-TiledTexture* s_foreground = nullptr; // the scene picture cut out by the mask
-Walker s_walkers[ARCHSTAIRS_WALKERS];
-double s_puff_clock = 0.0; // puff steps, 5 a second
-double s_bob_phase = 0.0;  // radians, 3.141592 a second
-
-} // namespace
-
 int32_t archstairs_init()
 {
-    s_background = load_picture(content::ARCHSTAIRS_SCENE, nullptr, GL_NEAREST);
-    if (!s_background)
+    ArchstairsState& state = g_effects.archstairs;
+    state.background = load_picture(content::ARCHSTAIRS_SCENE, nullptr, GL_NEAREST);
+    if (!state.background)
         return 0;
-    s_foreground = load_picture(content::ARCHSTAIRS_SCENE, content::ARCHSTAIRS_MASK, GL_NEAREST);
-    if (!s_foreground)
+    state.foreground = load_picture(content::ARCHSTAIRS_SCENE, content::ARCHSTAIRS_MASK, GL_NEAREST);
+    if (!state.foreground)
         return 0;
     for (int32_t j = 0; j < ARCHSTAIRS_WALKERS; ++j) {
-        s_walkers[j].x = 1664.0 - (832.0 / 9.0) * j;
-        s_walkers[j].z = 0.0;
-        s_walkers[j].figure = Figure{0.0, 0.0, 0.0, -45.0};
+        state.walkers[j].x = 1664.0 - (832.0 / 9.0) * j;
+        state.walkers[j].z = 0.0;
+        state.walkers[j].figure = Figure{0.0, 0.0, 0.0, -45.0};
     }
     return 1;
 }
 
 void archstairs_background(int32_t, int32_t, double, double)
 {
-    draw_background(s_background);
+    draw_background(g_effects.archstairs.background);
 }
 
 void archstairs(int32_t, int32_t, double, double dt)
 {
-    s_puff_clock = restart_if_broken(s_puff_clock + 5.0 * dt);
-    const double n = std::floor(s_puff_clock);
+    ArchstairsState& state = g_effects.archstairs;
+    state.puffClock = restart_if_broken(state.puffClock + 5.0 * dt);
+    const double n = std::floor(state.puffClock);
     // (100000 - n) mod 3 as a truncating remainder, taken in double so that
     // no step count can overflow an integer.
     const int32_t k = static_cast<int32_t>(std::fmod(100000.0 - n, 3.0));
-    const double f = s_puff_clock - n;
-    s_bob_phase += 3.141592 * dt;
-    s_bob_phase = wrap_above(s_bob_phase, 6.283184, 6.283184);
+    const double f = state.puffClock - n;
+    state.bobPhase += 3.141592 * dt;
+    state.bobPhase = wrap_above(state.bobPhase, 6.283184, 6.283184);
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_BLEND);
@@ -81,10 +67,10 @@ void archstairs(int32_t, int32_t, double, double dt)
 
     const double d = 64.0 * dt;
     for (int32_t j = 0; j < ARCHSTAIRS_WALKERS; ++j) {
-        Walker& walker = s_walkers[j];
+        ArchstairsWalker& walker = state.walkers[j];
         walker.x -= d;
         walker.x = wrap_below(walker.x, -128.0, 704.0);
-        walker.y = 30.0 * std::sin(j + s_bob_phase) -
+        walker.y = 30.0 * std::sin(j + state.bobPhase) -
                    176.0 * std::cos(((walker.x + 128.0) / 832.0) * 3.141592 * 0.5 + 1.570796);
         glPushMatrix();
         glTranslated(walker.x, walker.y, walker.z);
@@ -98,12 +84,7 @@ void archstairs(int32_t, int32_t, double, double dt)
     glEnable(GL_TEXTURE_2D);
     screen_projection();
     glColor4d(1.0, 1.0, 1.0, 1.0);
-    draw_picture(s_foreground);
+    draw_picture(state.foreground);
     glDisable(GL_TEXTURE_2D);
     glPopAttrib();
-}
-
-double archstairs_walker_x(int32_t j)
-{
-    return s_walkers[j].x;
 }

@@ -1,40 +1,20 @@
 // Basic routines: solid screens, the depth clear, the sample wipe transitions,
-// the two test layers and three small init routines. The state lives in the
-// file-scope variables below, set at program start; only the transition init
-// hooks reset anything.
+// the two test layers and three small init routines. Their state is
+// g_effects.basic.
 #include "effects/basic.h"
 
 #include "assets/content_names.h"
 #include "effects/clock_wrap.h"
 #include "effects/content.h"
+#include "effects/effects_state.h"
 #include "gfx/texture.h"
 #include "platform/gl.h"
 #include "platform/gl_proc.h"
 #include "script/timeline.h"
 
 #include <cmath>
-#include <new>
 
 namespace {
-
-// The entry points init_multitexture fetches. No routine calls them; they
-// make start-up fail on a driver without ARB multitexture.
-using ActiveTextureProc = void (*)(GLenum);
-using MultiTexCoord2fProc = void (*)(GLenum, GLfloat, GLfloat);
-using ClientActiveTextureProc = void (*)(GLenum);
-
-// Alpha-test reference of the sample transitions, 0 to 1.
-float s_transition_threshold = 0.0f;
-// Moves the test squares: grows by 300 per transition length while a sample
-// transition hook runs.
-float s_slide_offset = 0.0f;
-// 512x512 mask; only its alpha is used. Null until test_init found one.
-TiledTexture* s_wipe_mask = nullptr;
-Spinner* s_spinner_a = nullptr;
-Spinner* s_spinner_b = nullptr;
-ActiveTextureProc s_glActiveTextureARB = nullptr;
-MultiTexCoord2fProc s_glMultiTexCoord2fARB = nullptr;
-ClientActiveTextureProc s_glClientActiveTextureARB = nullptr;
 
 // Milliseconds to seconds, in single precision as the transitions use it.
 constexpr float MS_TO_SECONDS = 0.001f;
@@ -72,6 +52,7 @@ void fill_screen(double red, double green, double blue)
 // units in that same call, so nothing is ever divided by zero.
 void sample_transition_step(double dt, GLenum alphaFunc)
 {
+    BasicState& state = g_effects.basic;
     const SceneRecord* scene = GetCurrentScene();
     int32_t length = scene ? scene->transitionLength : 0;
     float s = static_cast<float>(dt);
@@ -79,12 +60,12 @@ void sample_transition_step(double dt, GLenum alphaFunc)
     double seconds = length * static_cast<double>(MS_TO_SECONDS);
 
     if (!instant)
-        s_slide_offset = static_cast<float>(s_slide_offset + s * SLIDE_PER_TRANSITION / seconds);
-    else if (s_transition_threshold < 1.0f)
-        s_slide_offset = static_cast<float>(s_slide_offset + SLIDE_PER_TRANSITION);
+        state.slideOffset = static_cast<float>(state.slideOffset + s * SLIDE_PER_TRANSITION / seconds);
+    else if (state.transitionThreshold < 1.0f)
+        state.slideOffset = static_cast<float>(state.slideOffset + SLIDE_PER_TRANSITION);
 
     // Without a mask (test_init did not find one) there is nothing to draw.
-    if (s_wipe_mask && s_wipe_mask->width > 0 && s_wipe_mask->height > 0) {
+    if (state.wipeMask && state.wipeMask->width > 0 && state.wipeMask->height > 0) {
         glPushAttrib(GL_ALL_ATTRIB_BITS);
         glDisable(GL_BLEND);
         glMatrixMode(GL_PROJECTION);
@@ -92,24 +73,24 @@ void sample_transition_step(double dt, GLenum alphaFunc)
         glOrtho(0, 1024, 768, 0, -1, 1);
         glMatrixMode(GL_MODELVIEW);
         glLoadIdentity();
-        glScalef(1024.0f / static_cast<float>(s_wipe_mask->width), 768.0f / static_cast<float>(s_wipe_mask->height),
-                 1.0f);
+        glScalef(1024.0f / static_cast<float>(state.wipeMask->width),
+                 768.0f / static_cast<float>(state.wipeMask->height), 1.0f);
         glDisable(GL_CULL_FACE);
         glDisable(GL_LIGHTING);
         glEnable(GL_TEXTURE_2D);
         glColor4d(0.0, 0.0, 0.0, 1.0);
         glEnable(GL_ALPHA_TEST);
-        glAlphaFunc(alphaFunc, s_transition_threshold);
-        DrawTiledTexture(s_wipe_mask);
+        glAlphaFunc(alphaFunc, state.transitionThreshold);
+        DrawTiledTexture(state.wipeMask);
         glPopAttrib();
     }
 
     if (!instant)
-        s_transition_threshold = static_cast<float>(s_transition_threshold + s / seconds);
+        state.transitionThreshold = static_cast<float>(state.transitionThreshold + s / seconds);
     else
-        s_transition_threshold = 1.0f;
-    if (s_transition_threshold > 1.0f)
-        s_transition_threshold = 1.0f;
+        state.transitionThreshold = 1.0f;
+    if (state.transitionThreshold > 1.0f)
+        state.transitionThreshold = 1.0f;
 }
 
 // test and test2: the states and the 400x300 view of the test layers.
@@ -157,47 +138,47 @@ void sample_transition_post(int32_t, int32_t, double, double dt)
 
 void sample_transition_pre_init()
 {
-    s_transition_threshold = 0.0f;
+    g_effects.basic.transitionThreshold = 0.0f;
 }
 
 void sample_transition_post_init()
 {
-    s_transition_threshold = 0.0f;
-    s_slide_offset = 0.0f;
+    g_effects.basic.transitionThreshold = 0.0f;
+    g_effects.basic.slideOffset = 0.0f;
 }
 
 int32_t test_init()
 {
-    s_spinner_a = new (std::nothrow) Spinner{0.0f, 1.0, 0.0, 1.0, 0.5, 0.0};
-    if (!s_spinner_a)
-        return 0;
-    s_spinner_b = new (std::nothrow) Spinner{0.0f, 1.0, 1.0, 0.0, 0.5, 0.0};
-    if (!s_spinner_b)
-        return 0;
+    BasicState& state = g_effects.basic;
+    state.spinnerA = BasicState{}.spinnerA;
+    state.spinnerB = BasicState{}.spinnerB;
+    state.spinnersMade = true;
     // A missing or refused mask is not a failure: the transitions then draw
     // nothing.
     const EmbeddedFile* mask = content_file(content::WIPE_MASK);
-    s_wipe_mask = mask ? LoadTGATexture(mask->data, GL_NEAREST, mask->length) : nullptr;
+    state.wipeMask = mask ? LoadTGATexture(mask->data, GL_NEAREST, mask->length) : nullptr;
     return 1;
 }
 
 void test(int32_t, int32_t, double, double dt)
 {
-    if (!s_spinner_a) // test_init has not run
+    BasicState& state = g_effects.basic;
+    if (!state.spinnersMade) // test_init has not run
         return;
     begin_test_layer();
-    s_spinner_a->xOffset = -s_slide_offset;
-    draw_spinner(s_spinner_a, dt);
+    state.spinnerA.xOffset = -state.slideOffset;
+    draw_spinner(&state.spinnerA, dt);
     glPopAttrib();
 }
 
 void test2(int32_t, int32_t, double, double dt)
 {
-    if (!s_spinner_b) // test_init has not run
+    BasicState& state = g_effects.basic;
+    if (!state.spinnersMade) // test_init has not run
         return;
     begin_test_layer();
-    s_spinner_b->xOffset = 300.0f - s_slide_offset;
-    draw_spinner(s_spinner_b, dt * 0.1f);
+    state.spinnerB.xOffset = 300.0f - state.slideOffset;
+    draw_spinner(&state.spinnerB, dt * 0.1f);
     glPopAttrib();
 }
 
@@ -229,24 +210,10 @@ int32_t init_multitexture()
     // the driver must also list the extension.
     if (!gl_has_extension("GL_ARB_multitexture"))
         return 0;
-    s_glActiveTextureARB = reinterpret_cast<ActiveTextureProc>(gl_get_proc_address("glActiveTextureARB"));
-    s_glMultiTexCoord2fARB = reinterpret_cast<MultiTexCoord2fProc>(gl_get_proc_address("glMultiTexCoord2fARB"));
-    s_glClientActiveTextureARB =
+    BasicState& state = g_effects.basic;
+    state.glActiveTextureARB = reinterpret_cast<ActiveTextureProc>(gl_get_proc_address("glActiveTextureARB"));
+    state.glMultiTexCoord2fARB = reinterpret_cast<MultiTexCoord2fProc>(gl_get_proc_address("glMultiTexCoord2fARB"));
+    state.glClientActiveTextureARB =
         reinterpret_cast<ClientActiveTextureProc>(gl_get_proc_address("glClientActiveTextureARB"));
-    return s_glActiveTextureARB && s_glMultiTexCoord2fARB && s_glClientActiveTextureARB ? 1 : 0;
-}
-
-float sample_transition_threshold()
-{
-    return s_transition_threshold;
-}
-
-float sample_transition_slide_offset()
-{
-    return s_slide_offset;
-}
-
-const TiledTexture* sample_transition_wipe_mask()
-{
-    return s_wipe_mask;
+    return state.glActiveTextureARB && state.glMultiTexCoord2fARB && state.glClientActiveTextureARB ? 1 : 0;
 }

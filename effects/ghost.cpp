@@ -1,40 +1,28 @@
-// Ghost scene (see effects/ghost.h).
+// Ghost scene (see effects/ghost.h). Its state is g_effects.ghost.
 #include "effects/ghost.h"
-#include "effects/clock_wrap.h"
 
+#include "effects/clock_wrap.h"
+#include "effects/effects_state.h"
 #include "effects/sprites.h"
 #include "script/functable.h"
 
 #include <cmath>
-#include <new>
-
-namespace {
-
-Figure* s_ghost = nullptr;  // made by ghost_init
-double s_step_clock = 0.0;  // puff steps, one a second
-
-} // namespace
 
 int32_t ghost_init()
 {
-    Figure* figure = new (std::nothrow) Figure;
-    if (!figure)
-        return 0;
-    figure->x = 0.0;
-    figure->y = 0.0;
-    figure->z = 0.0;
-    figure->heading = 0.0;
-    s_ghost = figure;
+    g_effects.ghost.figure = Figure{0.0, 0.0, 0.0, 0.0};
+    g_effects.ghost.figureMade = true;
     return 1;
 }
 
 void ghost_test(int32_t, int32_t, double, double dt)
 {
-    s_step_clock = restart_if_broken(s_step_clock + dt);
-    const double n = std::floor(s_step_clock);
+    GhostState& state = g_effects.ghost;
+    state.stepClock = restart_if_broken(state.stepClock + dt);
+    const double n = std::floor(state.stepClock);
     // (1000 - n) mod 3 as a truncating remainder: negative after 1000 steps.
     const int32_t k = static_cast<int32_t>(std::fmod(1000.0 - n, 3.0));
-    const double f = s_step_clock - n;
+    const double f = state.stepClock - n;
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glMatrixMode(GL_PROJECTION);
@@ -50,7 +38,7 @@ void ghost_test(int32_t, int32_t, double, double dt)
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
 
-    if (s_ghost)
-        draw_ghost(s_ghost, f, k);
+    if (state.figureMade)
+        draw_ghost(&state.figure, f, k);
     glPopAttrib();
 }

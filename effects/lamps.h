@@ -4,13 +4,15 @@
 // picture's cut-out foreground on top. Its lead-out transition blackens the
 // screen along a grey-level map. lamps_init also makes the figure textures
 // (one dot, three smoke puffs) that every scene with ghost figures draws with.
-// State: the pictures, the figure textures, the fog puffs, the figures and
-// the scene's clocks, all file-scope, set by lamps_init and never reset (only
-// the transition threshold is reset, by lamps_transition_pre_init).
-// Depends on effects/sprites, effects/content, assets/image, core/random,
+// State: LampsState below, g_effects.lamps (effects/effects_state.h): the
+// pictures, the figure textures, the fog puffs, the figures and the scene's
+// clocks, set by lamps_init (the transition threshold also by
+// lamps_transition_pre_init).
+// Depends on effects/sprites, effects/content, assets/image, base/random,
 // script/timeline.
 #pragma once
 #include "effects/sprites.h"
+#include "gfx/tiled_texture.h"
 #include "platform/gl.h"
 
 #include <cstdint>
@@ -19,10 +21,44 @@ constexpr int32_t FIGURE_PUFF_TEXTURES = 3;
 constexpr int32_t LAMPS_FOG_PUFFS = 128;
 constexpr int32_t LAMPS_PROCESSION = 6;
 
-// The figure textures; 0 until lamps_init has made them. Global because the
-// sprite helpers (sprites.cpp) draw every scene's figures with them.
-extern GLuint g_figure_dot_texture;
-extern GLuint g_figure_puff_textures[FIGURE_PUFF_TEXTURES];
+// One fog puff: its texture, its position (z drifts towards the camera and
+// wraps) and which passes of the last lamps call drew it.
+struct LampsFogPuff {
+    int32_t kind = 0; // puff texture 0..2
+    float x = 0.0f;
+    float y = 0.0f;
+    float z = 0.0f;
+    int32_t passes = 0; // bit 0 first pass, bit 1 second
+
+    bool operator==(const LampsFogPuff&) const = default;
+};
+
+// Everything the lamps routines change after program start; the defaults are
+// the values at program start.
+struct LampsState {
+    TiledTexture* background = nullptr;    // scene picture (its alpha, the transition map, is not used)
+    TiledTexture* foreground = nullptr;    // scene picture cut out by the mask
+    TiledTexture* transitionMap = nullptr; // white, the map's grey level as alpha
+
+    // The figure textures, 0 until lamps_init has made them. Every scene with
+    // ghost figures draws with them (effects/sprites.cpp).
+    GLuint dotTexture = 0;
+    GLuint puffTextures[FIGURE_PUFF_TEXTURES] = {};
+
+    LampsFogPuff fog[LAMPS_FOG_PUFFS] = {};
+    Figure procession[LAMPS_PROCESSION] = {};
+    Figure bigGhost = {0.0, 0.0, 16.0, -80.0};
+
+    double firstCall = -1.0; // t of the first lamps call; negative until then
+    double puffClock = 0.0;  // puff steps, 5 a second
+    double fogFade = 0.0;    // fog opacity factor, 0 to 1
+    double bobPhase = 0.0;   // radians, 3.141592 a second
+    double lightPhase = 0.0; // radians, 1.570796 a second
+    float rise = -100.0f;    // the big ghost's height offset, up to 23
+    double threshold = 0.0;  // alpha reference of the lead-out transition
+
+    bool operator==(const LampsState&) const = default;
+};
 
 // Init routine: loads the scene's pictures, builds the figure textures
 // (puffs 0, 1, 2, then the dot), places the 128 fog puffs with four draws of
@@ -39,17 +75,3 @@ void lamps(int32_t, int32_t, double t, double dt);
 // of 0 or less takes it to 1 at once).
 void lamps_transition_pre_init();
 void lamps_transition_pre(int32_t, int32_t, double t, double dt);
-
-// Read-only views of the scene's state, for the tests.
-struct LampsFogPuff {
-    int32_t kind; // puff texture 0..2
-    float x;
-    float y;
-    float z;
-    int32_t passes; // passes of the last lamps call that drew it: bit 0 first, bit 1 second
-};
-LampsFogPuff lamps_fog_puff(int32_t i);
-// Figures 0 to 5 of the procession, or LAMPS_PROCESSION for the big ghost.
-const Figure* lamps_figure(int32_t j);
-// The big ghost's height offset (-100 until it starts rising).
-float lamps_big_ghost_rise();

@@ -1,13 +1,14 @@
 // Model scene: the background picture and the swinging MS3D model.
-// State (file scope): the background texture and the model, set by bb_init,
-// and the camera distance, which nothing changes. Depends on the texture
-// loader, the model loader and the content seam.
+// State: g_effects.modelScene, the background texture and the model, set by
+// bb_init. Depends on the texture loader, the model loader and the content
+// seam.
 #include "effects/model_scene.h"
 
 #include "assets/content_names.h"
 #include "assets/model.h"
 #include "base/log.h"
 #include "effects/content.h"
+#include "effects/effects_state.h"
 #include "gfx/texture.h"
 #include "platform/gl.h"
 
@@ -16,9 +17,7 @@
 
 namespace {
 
-TiledTexture* s_background = nullptr; // 512 x 512; null when it did not load
-Model* s_model = nullptr;
-double s_camera_distance = -200.0; // z translation of the model
+constexpr double CAMERA_DISTANCE = -200.0; // z translation of the model
 
 constexpr const char* MODEL_NAME = "mess.ms3d";
 
@@ -26,14 +25,15 @@ constexpr const char* MODEL_NAME = "mess.ms3d";
 
 int32_t bb_init()
 {
+    ModelSceneState& state = g_effects.modelScene;
     // The background is not required: one that cannot be loaded stays null
     // and bb_background leaves it out.
     const EmbeddedFile* background = content_file(content::MODEL_BACKGROUND);
-    s_background = background ? LoadTGATexture(background->data, GL_LINEAR, background->length) : nullptr;
+    state.background = background ? LoadTGATexture(background->data, GL_LINEAR, background->length) : nullptr;
 
-    s_model = new (std::nothrow) Model();
+    state.model = new (std::nothrow) Model();
     const EmbeddedFile* pack = content_file(content::MODEL_PACK);
-    if (!s_model || !s_model->Load(pack ? pack->data : nullptr, MODEL_NAME, pack ? pack->length : 0)) {
+    if (!state.model || !state.model->Load(pack ? pack->data : nullptr, MODEL_NAME, pack ? pack->length : 0)) {
         diag_log("Couldn't load data/mess.ms3d!\n");
         return 0;
     }
@@ -51,14 +51,14 @@ void bb(int32_t, int32_t, double t, double)
     gluPerspective(60, 16.0f / 9.0f, 0.1f, 1000);
     glMatrixMode(GL_MODELVIEW);
     glLoadIdentity();
-    glTranslatef(0, 0, static_cast<float>(s_camera_distance));
+    glTranslatef(0, 0, static_cast<float>(CAMERA_DISTANCE));
     glRotatef(static_cast<float>(a), 1, 0, 0);
     glRotatef(static_cast<float>(a), 0, 1, 0);
     glRotatef(static_cast<float>(a), 0, 0, 1);
     glDisable(GL_CULL_FACE);
     glDisable(GL_LIGHTING);
-    if (s_model)
-        s_model->Draw();
+    if (Model* model = g_effects.modelScene.model)
+        model->Draw();
     glPopAttrib();
 }
 
@@ -77,7 +77,7 @@ void bb_background(int32_t, int32_t, double, double)
     glEnable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
     glColor4f(1, 1, 1, 1);
-    if (s_background)
-        DrawTiledTexture(s_background);
+    if (const TiledTexture* background = g_effects.modelScene.background)
+        DrawTiledTexture(background);
     glPopAttrib();
 }

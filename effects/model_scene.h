@@ -1,9 +1,23 @@
 // Model scene: the MS3D model "mess.ms3d" from the model pack, swinging back
 // and forth about its three axes in perspective, over a background picture.
-// State: the background texture and the model, set by bb_init, file-scope in
-// model_scene.cpp.
+// State: ModelSceneState below, g_effects.modelScene (effects/effects_state.h):
+// the background texture and the model, set by bb_init. Drawing changes
+// neither (Model::Draw reads the model's records only).
 #pragma once
+#include "gfx/tiled_texture.h"
+
 #include <cstdint>
+
+class Model;
+
+// Everything the model scene's routines change after program start; the
+// defaults are the values at program start.
+struct ModelSceneState {
+    TiledTexture* background = nullptr; // 512 x 512; null when it did not load
+    Model* model = nullptr;             // made by bb_init, in the arena
+
+    bool operator==(const ModelSceneState&) const = default;
+};
 
 // Init routine: loads the background TGA (a background that cannot be loaded
 // is left out of the picture) and the model. 1 on success; 0, with the line

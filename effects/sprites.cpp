@@ -5,6 +5,7 @@
 #include "effects/sprites.h"
 
 #include "base/skip_drawing.h"
+#include "effects/effects_state.h"
 #include "effects/lamps.h"
 
 #include <cmath>
@@ -43,7 +44,7 @@ void take_snapshot(float* m)
 void draw_puff(const float* m, const Figure& figure, int32_t i, double t, int32_t k, double sway, double halfSize,
                double alpha, const StrandColour& colour)
 {
-    const GLuint texture = g_figure_puff_textures[puff_texture_index(i, k)];
+    const GLuint texture = g_effects.lamps.puffTextures[puff_texture_index(i, k)];
     if (texture == 0)
         return;
     const double u = i + t;
@@ -68,8 +69,8 @@ void draw_figure(const Figure* figure, double t, int32_t k, const StrandColour& 
     glPushMatrix();
     glRotated(figure->heading, 0.0, 1.0, 0.0);
     take_snapshot(m);
-    if (g_figure_dot_texture != 0) {
-        glBindTexture(GL_TEXTURE_2D, g_figure_dot_texture);
+    if (g_effects.lamps.dotTexture != 0) {
+        glBindTexture(GL_TEXTURE_2D, g_effects.lamps.dotTexture);
         glBegin(GL_QUADS);
         emit_billboard(m, static_cast<float>(figure->x), static_cast<float>(figure->y + 2.0), 0.0f, 25.0f);
         glColor4d(1.0, 0.0, 0.0, 1.0);
@@ -153,9 +154,9 @@ void emit_billboard(const float* m, float x, float y, float z, float s)
 
 void draw_light_2d(int32_t x, int32_t y, double s, double phase)
 {
-    if (g_figure_dot_texture == 0)
+    if (g_effects.lamps.dotTexture == 0)
         return;
-    glBindTexture(GL_TEXTURE_2D, g_figure_dot_texture);
+    glBindTexture(GL_TEXTURE_2D, g_effects.lamps.dotTexture);
     const double sine = std::sin(phase);
     double m = sine * sine - 0.9;
     if (m < 0.0)

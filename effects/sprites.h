@@ -5,8 +5,8 @@
 // or texturing state (the calling routine does, inside its own attribute
 // push); they change the current colour and texture binding and leave them
 // changed, and every matrix push is matched by a pop. They draw with the
-// figure textures made by lamps_init (effects/lamps.h); a figure texture that
-// has not been made is not drawn. No state of their own.
+// figure textures made by lamps_init (g_effects.lamps, effects/lamps.h); a
+// figure texture that has not been made is not drawn. No state of their own.
 #pragma once
 #include "platform/gl.h"
 
@@ -20,6 +20,8 @@ struct Figure {
     double y;
     double z;
     double heading;
+
+    bool operator==(const Figure&) const = default;
 };
 
 // Emits one quad of half-side s centred on (x, y, z) that faces the viewer of

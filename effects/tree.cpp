@@ -1,8 +1,8 @@
 // Tree scene: the scrolling tree picture with radial-blur shadows, the fading
 // cover, the attractor cloud and the double flash.
-// State (file scope, fixed initial values, never reset): the five textures set
-// by tree_init, and the scene clocks below. Depends on the picture loader
-// (assets/image.h), the tiled textures and the content seam.
+// State: g_effects.tree, the five textures set by tree_init and the scene
+// clocks. Depends on the picture loader (assets/image.h), the tiled textures
+// and the content seam.
 #include "effects/tree.h"
 
 #include "assets/content_names.h"
@@ -10,6 +10,7 @@
 #include "base/skip_drawing.h"
 #include "effects/clock_wrap.h"
 #include "effects/content.h"
+#include "effects/effects_state.h"
 #include "effects/picture.h"
 #include "platform/gl.h"
 #include "script/functable.h"
@@ -17,21 +18,6 @@
 #include <cmath>
 
 namespace {
-
-TiledTexture* s_tree = nullptr;       // 1024 x 1162, colour
-TiledTexture* s_silhouette = nullptr; // 1024 x 1162, white shape
-TiledTexture* s_flash1 = nullptr;     // 800 x 640, white shape
-TiledTexture* s_flash2 = nullptr;     // 800 x 640, white shape
-TiledTexture* s_cover = nullptr;      // 1024 x 640, white shape
-
-double s_first_call_time = -1.0;  // t of the first call of tree; negative: not yet called
-double s_scroll = 640.0;        // the tree picture's top edge on the screen, falls to -522
-double s_wander_phase = 0.0;     // radians, 1 per second: where the blur centre is
-double s_cover_alpha = 1.0;      // opacity of the cover shape
-int32_t s_cover_done = 0;        // 1 once the cover has faded out
-double s_flash_phase = 0.0;      // radians, 2 pi per second
-int32_t s_flash_done = 0;        // 1 once both flashes are over
-double s_attractor_clock = 0.0;  // seconds within the 6-second morph cycle
 
 // Clifford attractor parameters a, b, c, d, one key set per second.
 constexpr int ATTRACTOR_KEYS = 6;
@@ -41,45 +27,45 @@ constexpr double ATTRACTOR_KEY[ATTRACTOR_KEYS][4] = {
 };
 constexpr int ATTRACTOR_POINTS = 99999;
 
-// The named embedded files as a texture: colour only, alpha only (a white
-// shape) or both. Null when a named file is missing or does not decode.
 } // namespace
 
 int32_t tree_init()
 {
-    s_tree = load_picture(content::TREE, nullptr, GL_NEAREST);
-    if (!s_tree)
+    TreeState& state = g_effects.tree;
+    state.tree = load_picture(content::TREE, nullptr, GL_NEAREST);
+    if (!state.tree)
         return 0;
-    s_silhouette = load_picture(nullptr, content::TREE_SILHOUETTE, GL_LINEAR);
-    if (!s_silhouette)
+    state.silhouette = load_picture(nullptr, content::TREE_SILHOUETTE, GL_LINEAR);
+    if (!state.silhouette)
         return 0;
-    s_flash1 = load_picture(nullptr, content::TREE_FLASH_1, GL_NEAREST);
-    if (!s_flash1)
+    state.flash1 = load_picture(nullptr, content::TREE_FLASH_1, GL_NEAREST);
+    if (!state.flash1)
         return 0;
-    s_flash2 = load_picture(nullptr, content::TREE_FLASH_2, GL_NEAREST);
-    if (!s_flash2)
+    state.flash2 = load_picture(nullptr, content::TREE_FLASH_2, GL_NEAREST);
+    if (!state.flash2)
         return 0;
-    s_cover = load_picture(nullptr, content::TREE_COVER, GL_NEAREST);
-    if (!s_cover)
+    state.cover = load_picture(nullptr, content::TREE_COVER, GL_NEAREST);
+    if (!state.cover)
         return 0;
     return 1;
 }
 
 void tree(int32_t, int32_t, double t, double dt)
 {
-    if (s_first_call_time < 0)
-        s_first_call_time = t;
+    TreeState& state = g_effects.tree;
+    if (state.firstCallTime < 0)
+        state.firstCallTime = t;
 
     // The picture rises at 96 pixels a second until its bottom edge meets the
     // screen's (1162 - 522 = 640).
-    s_scroll -= 96 * dt;
-    if (s_scroll < -522)
-        s_scroll = -522;
+    state.scroll -= 96 * dt;
+    if (state.scroll < -522)
+        state.scroll = -522;
 
-    s_wander_phase += dt;
-    s_wander_phase = wrap_above(s_wander_phase, 6.283184, 6.283184);
-    const double x0 = 512 + 512 * std::cos(s_wander_phase);
-    const double y0 = 320 + 320 * std::sin(s_wander_phase);
+    state.wanderPhase += dt;
+    state.wanderPhase = wrap_above(state.wanderPhase, 6.283184, 6.283184);
+    const double x0 = 512 + 512 * std::cos(state.wanderPhase);
+    const double y0 = 320 + 320 * std::sin(state.wanderPhase);
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glDisable(GL_BLEND);
@@ -87,9 +73,9 @@ void tree(int32_t, int32_t, double t, double dt)
     glDisable(GL_LIGHTING);
     glEnable(GL_TEXTURE_2D);
     screen_projection();
-    glTranslated(0, s_scroll, 0);
+    glTranslated(0, state.scroll, 0);
     glColor4f(1, 1, 1, 1);
-    draw_picture(s_tree);
+    draw_picture(state.tree);
 
     // Radial blur: 32 faint black copies of the silhouette, each enlarged a
     // little more about (x0, y0), darken the picture along rays from there.
@@ -100,50 +86,51 @@ void tree(int32_t, int32_t, double t, double dt)
     for (int copy = 0; copy < 32; ++copy) {
         glScaled(1.003125, 1.003125, 1); // accumulates: copy n is scaled by 1.003125^(n+1)
         glPushMatrix();
-        glTranslated(-x0, s_scroll - y0, 0);
+        glTranslated(-x0, state.scroll - y0, 0);
         glColor4f(0, 0, 0, 1.0f / 31.0f);
-        draw_picture(s_silhouette);
+        draw_picture(state.silhouette);
         glPopMatrix();
     }
 
     // The cover is drawn with the alpha from before this frame's step; it is
     // gone after 10 seconds.
-    if (s_cover_done == 0) {
+    if (state.coverDone == 0) {
         glEnable(GL_BLEND);
         screen_projection();
-        glColor4d(1, 1, 1, s_cover_alpha);
-        draw_picture(s_cover);
-        s_cover_alpha -= 0.1 * dt;
-        if (s_cover_alpha < 0) {
-            s_cover_alpha = 0;
-            s_cover_done = 1;
+        glColor4d(1, 1, 1, state.coverAlpha);
+        draw_picture(state.cover);
+        state.coverAlpha -= 0.1 * dt;
+        if (state.coverAlpha < 0) {
+            state.coverAlpha = 0;
+            state.coverDone = 1;
         }
     }
 
     glDisable(GL_TEXTURE_2D);
     glPopAttrib();
 
-    if (t - s_first_call_time >= 22.264)
+    if (t - state.firstCallTime >= 22.264)
         tree_flash(t, dt);
-    tree_attractor(t, dt, s_scroll);
+    tree_attractor(t, dt, state.scroll);
 }
 
 void tree_flash(double, double dt)
 {
-    if (s_flash_done == 1)
+    TreeState& state = g_effects.tree;
+    if (state.flashDone == 1)
         return;
 
     // One cycle: the first picture during the first half, the second during
     // the next. The frame that passes the cycle's end removes half cycles, so
     // it still shows the second picture (near alpha 0), and ends the flashes.
     // A phase that is not a number also ends them.
-    s_flash_phase += 6.283184 * dt;
-    if (!(s_flash_phase <= 6.283184)) {
-        s_flash_done = 1;
-        s_flash_phase = wrap_above(s_flash_phase, 6.283184, 3.141592);
+    state.flashPhase += 6.283184 * dt;
+    if (!(state.flashPhase <= 6.283184)) {
+        state.flashDone = 1;
+        state.flashPhase = wrap_above(state.flashPhase, 6.283184, 3.141592);
     }
-    const double alpha = std::sin(s_flash_phase) * std::sin(s_flash_phase);
-    const TiledTexture* picture = s_flash_phase < 3.141592 ? s_flash1 : s_flash2;
+    const double alpha = std::sin(state.flashPhase) * std::sin(state.flashPhase);
+    const TiledTexture* picture = state.flashPhase < 3.141592 ? state.flash1 : state.flash2;
 
     glPushAttrib(GL_ALL_ATTRIB_BITS);
     glBlendFunc(GL_SRC_ALPHA, GL_ONE_MINUS_SRC_ALPHA);
@@ -160,19 +147,21 @@ void tree_flash(double, double dt)
 
 double tree_attractor_advance(double dt)
 {
+    TreeState& state = g_effects.tree;
     // The frame loop's steps are never negative; should one be, the clock
     // still stays within the cycle, and so the key index within the table:
     // a clock just below 0 that rounds up to 6 is wrapped again to 0.
-    s_attractor_clock = wrap_into(s_attractor_clock + dt, 0.0, ATTRACTOR_KEYS);
-    return s_attractor_clock;
+    state.attractorClock = wrap_into(state.attractorClock + dt, 0.0, ATTRACTOR_KEYS);
+    return state.attractorClock;
 }
 
 void tree_attractor(double, double dt, double offset)
 {
+    TreeState& state = g_effects.tree;
     tree_attractor_advance(dt);
-    const int i = static_cast<int>(std::floor(s_attractor_clock));
+    const int i = static_cast<int>(std::floor(state.attractorClock));
     const int j = (i + 1) % ATTRACTOR_KEYS;
-    const double u = s_attractor_clock - i;
+    const double u = state.attractorClock - i;
     const double a = ATTRACTOR_KEY[i][0] + (ATTRACTOR_KEY[j][0] - ATTRACTOR_KEY[i][0]) * u;
     const double b = ATTRACTOR_KEY[i][1] + (ATTRACTOR_KEY[j][1] - ATTRACTOR_KEY[i][1]) * u;
     const double c = ATTRACTOR_KEY[i][2] + (ATTRACTOR_KEY[j][2] - ATTRACTOR_KEY[i][2]) * u;

@@ -6,8 +6,7 @@
 #include "effects/overlays.h"
 #include "platform/gl_proc.h"
 #include "script/timeline.h"
-#include "tests/effects/fake_content.h"
-#include "tests/gl/gl_fixture.h"
+#include "tests/effects/effects_fixture.h"
 #include "tools/common/asset_writers.h"
 #include "tools/common/picture_writer.h"
 
@@ -60,7 +59,7 @@ void add_window_frames(int count)
 
 } // namespace
 
-using BasicGl = GlTest;
+using BasicGl = EffectsGl;
 
 // Catches fills that leave rows uncovered, inherit or leak blending and
 // culling, and a clear_depth that clears colour too, or nothing.
@@ -99,31 +98,31 @@ TEST_F(BasicGl, SampleTransitionClocksFollowTheTransitionLength)
     sample_transition_pre_init();
     for (int i = 0; i < 50; ++i)
         sample_transition_pre(0, 0, 0, 0.02);
-    EXPECT_NEAR(sample_transition_threshold(), 0.9999996, 1e-6);
-    EXPECT_LT(sample_transition_threshold(), 1.0f);
+    EXPECT_NEAR(g_effects.basic.transitionThreshold, 0.9999996, 1e-6);
+    EXPECT_LT(g_effects.basic.transitionThreshold, 1.0f);
     sample_transition_pre(0, 0, 0, 0.02);
     sample_transition_pre(0, 0, 0, 0.02);
-    EXPECT_EQ(sample_transition_threshold(), 1.0f) << "the threshold stays clamped";
-    EXPECT_NEAR(sample_transition_slide_offset(), 312.0, 1e-3) << "the slide goes on";
+    EXPECT_EQ(g_effects.basic.transitionThreshold, 1.0f) << "the threshold stays clamped";
+    EXPECT_NEAR(g_effects.basic.slideOffset, 312.0, 1e-3) << "the slide goes on";
     EXPECT_EQ(count_differing(read_screen(), WHITE), 0) << "no mask, no wipe";
 
     sample_transition_pre_init();
-    EXPECT_EQ(sample_transition_threshold(), 0.0f);
-    EXPECT_NEAR(sample_transition_slide_offset(), 312.0, 1e-3) << "only the lead-in resets the slide";
+    EXPECT_EQ(g_effects.basic.transitionThreshold, 0.0f);
+    EXPECT_NEAR(g_effects.basic.slideOffset, 312.0, 1e-3) << "only the lead-in resets the slide";
     sample_transition_post_init();
     use_transition_length(500); // half the length, twice the speed
     for (int i = 0; i < 10; ++i)
         sample_transition_post(0, 0, 0, 0.02);
-    EXPECT_NEAR(sample_transition_threshold(), 0.4, 1e-5);
-    EXPECT_NEAR(sample_transition_slide_offset(), 120.0, 1e-3);
+    EXPECT_NEAR(g_effects.basic.transitionThreshold, 0.4, 1e-5);
+    EXPECT_NEAR(g_effects.basic.slideOffset, 120.0, 1e-3);
 
     for (int32_t length : {0, -40}) {
         use_transition_length(length);
         sample_transition_post_init();
         sample_transition_pre(0, 0, 0, 0.02);
         sample_transition_pre(0, 0, 0, 0.02);
-        EXPECT_EQ(sample_transition_threshold(), 1.0f) << length;
-        EXPECT_EQ(sample_transition_slide_offset(), 300.0f) << length;
+        EXPECT_EQ(g_effects.basic.transitionThreshold, 1.0f) << length;
+        EXPECT_EQ(g_effects.basic.slideOffset, 300.0f) << length;
     }
 }
 
@@ -142,7 +141,7 @@ TEST_F(BasicGl, WipesCoverTheScreenAlongTheMaskAlpha)
     use_transition_length(1000);
     add_wipe_mask();
     ASSERT_EQ(test_init(), 1);
-    ASSERT_NE(sample_transition_wipe_mask(), nullptr);
+    ASSERT_NE(g_effects.basic.wipeMask, nullptr);
 
     // Lead-out: at 0 nothing covered; at 1 all but the alpha-255 pixels.
     sample_transition_pre_init();
@@ -224,16 +223,16 @@ TEST_F(BasicGl, BackgroundWindowStartsLateAndLoopsTwelvePictures)
     background_window(0, 0, 0.0, 0.0);
     background_window(0, 0, 11.5, 11.5);
     EXPECT_EQ(count_differing(read_screen(), {0, 0, 255}), 0) << "nothing drawn before 11.596 s";
-    EXPECT_EQ(background_window_phase(), 0.0);
+    EXPECT_EQ(g_effects.overlays.windowPhase, 0.0);
 
     background_window(0, 0, 11.596, 0.0625); // phase 8 dt: frame 0 fading into 1 by half
-    EXPECT_EQ(background_window_phase(), 0.5);
+    EXPECT_EQ(g_effects.overlays.windowPhase, 0.5);
     EXPECT_EQ(count_differing(read_screen(), {20, 240, 100}), 0);
     background_window(0, 0, 111.596, 100.0); // 800 pictures in one frame
-    EXPECT_EQ(background_window_phase(), 8.5);
+    EXPECT_EQ(g_effects.overlays.windowPhase, 8.5);
     EXPECT_TRUE(pixel_is(1000, 630, {180, 80, 100})) << "frame 8 fading into 9";
     background_window(0, 0, 112.0335, 0.4375); // lands exactly on 12
-    EXPECT_EQ(background_window_phase(), 0.0);
+    EXPECT_EQ(g_effects.overlays.windowPhase, 0.0);
     EXPECT_TRUE(pixel_is(512, 320, {10, 250, 100})) << "frame 0 alone";
 }
 
@@ -253,7 +252,7 @@ TEST_F(BasicGl, FaceOverlayPulsesAroundTheMask)
     EXPECT_TRUE(pixel_is(300, 128, {92, 92, 92})) << "the top band overlaps the mask's first row";
 
     overlay_face(0, 0, 0, 4.75); // phase 6.3208 passes 6.283184
-    EXPECT_NEAR(overlay_face_phase(), 6.3207963 - 6.303184, 1e-9);
+    EXPECT_NEAR(g_effects.overlays.facePhase, 6.3207963 - 6.303184, 1e-9);
 }
 
 // Catches success without the alpha picture, a logo or cover in the switching frame, a logo alpha taken
@@ -271,7 +270,7 @@ TEST_F(BasicGl, LogoSequenceOpensShowsTheLogoAndCloses)
     frame(6.0);
     EXPECT_TRUE(pixel_is(50, 50, {230, 230, 230})) << "the cover opens at 0.15 a second";
     frame(1.0); // the cover passes 0: state 1
-    EXPECT_EQ(overlay_logo_state(), 1);
+    EXPECT_EQ(g_effects.overlays.logoState, 1);
     EXPECT_EQ(count_differing(read_screen(), WHITE), 0) << "neither logo nor cover in the switching frame";
 
     frame(3.92699081699); // pulse to pi/2, alpha of this frame still sin(0)
@@ -281,7 +280,7 @@ TEST_F(BasicGl, LogoSequenceOpensShowsTheLogoAndCloses)
     EXPECT_TRUE(pixel_is(300, 320, WHITE)) << "the alpha picture hides the logo's left half";
 
     frame(5.0); // pulse passes pi: state 2, logo with the previous pulse's alpha
-    EXPECT_EQ(overlay_logo_state(), 2);
+    EXPECT_EQ(g_effects.overlays.logoState, 2);
     EXPECT_TRUE(pixel_is(700, 320, {191, 0, 0})) << "logo under the cover at 0.25";
     for (int i = 0; i < 14; ++i)
         frame(1.0);

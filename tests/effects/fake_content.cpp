@@ -57,6 +57,11 @@ void fake_content_add(const std::string& name, std::vector<uint8_t> bytes)
     entry.file = EmbeddedFile{entry.name.c_str(), entry.bytes.data(), static_cast<uint32_t>(entry.bytes.size())};
 }
 
+void fake_content_clear()
+{
+    s_entries.clear();
+}
+
 const EmbeddedFile* content_file(const char* name)
 {
     for (auto it = s_entries.rbegin(); it != s_entries.rend(); ++it)

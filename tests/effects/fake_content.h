@@ -12,6 +12,8 @@ using Shape = std::function<int(int x, int y)>; // a grey level 0..255 at (x, y)
 
 // Serves `bytes` under `name` from now on (replacing an earlier file).
 void fake_content_add(const std::string& name, std::vector<uint8_t> bytes);
+// Forgets every file: content_file finds none until the next fake_content_add.
+void fake_content_clear();
 
 // A colour JPEG (quality 100) painted by `colour`.
 std::vector<uint8_t> colour_jpeg(int width, int height, const std::function<std::array<int, 3>(int, int)>& colour);

@@ -9,8 +9,7 @@
 #include "effects/lamps.h"
 #include "effects/sprites.h"
 #include "script/timeline.h"
-#include "tests/effects/fake_content.h"
-#include "tests/gl/gl_fixture.h"
+#include "tests/effects/effects_fixture.h"
 
 #include <cmath>
 #include <cstdio>
@@ -37,9 +36,9 @@ void make_figure_textures(bool distinct)
 {
     const Shape puffs[3] = {SOLID, [](int x, int) { return x < 128 ? 255 : 0; },
                             [](int, int y) { return y < 128 ? 255 : 0; }};
-    g_figure_dot_texture = figure_texture(64, SOLID);
+    g_effects.lamps.dotTexture = figure_texture(64, SOLID);
     for (int p = 0; p < 3; ++p)
-        g_figure_puff_textures[p] = figure_texture(256, distinct ? puffs[p] : SOLID);
+        g_effects.lamps.puffTextures[p] = figure_texture(256, distinct ? puffs[p] : SOLID);
 }
 
 void clear_to(float grey)
@@ -75,13 +74,13 @@ int reference_rand(int draws)
 
 } // namespace
 
-using SpritesGl = GlTest;
+using SpritesGl = EffectsGl;
 
 // The head alone: catches a misplaced shadow (50 units square around y + 2,
 // 11.09 pixels a unit) or eye, and a turn applied after the position.
 TEST_F(SpritesGl, GhostHeadSitsOnTheFigureAndTurnsRoundTheAxis)
 {
-    g_figure_dot_texture = figure_texture(64, SOLID);
+    g_effects.lamps.dotTexture = figure_texture(64, SOLID);
     clear_to(1);
     glMatrixMode(GL_PROJECTION); // the ghost scene's camera, 50 units in front of the eye
     glLoadIdentity();
@@ -130,7 +129,7 @@ TEST_F(SpritesGl, GhostSceneFigureStandsInTheMiddleAndItsPuffsKeepTurning)
     EXPECT_FALSE(glIsEnabled(GL_BLEND)) << "attributes restored";
 }
 
-using LampsGl = GlTest;
+using LampsGl = EffectsGl;
 
 // Catches success without a picture, fog draws miscounted (moving every later
 // scene's placements), a wrong procession line-up, fog puffs drawn twice or
@@ -140,22 +139,22 @@ TEST_F(LampsGl, InitPlacesFogAndProcessionAndTheFogDriftsAndWraps)
     add_lamps_content(NOTHING, SOLID);
     fake_content_add(content::DOT, {1, 2, 3});
     EXPECT_EQ(lamps_init(), 0) << "a dot that does not decode";
-    EXPECT_EQ(g_figure_dot_texture, 0u);
+    EXPECT_EQ(g_effects.lamps.dotTexture, 0u);
     add_lamps_content(NOTHING, SOLID);
     ASSERT_EQ(lamps_init(), 1);
     EXPECT_EQ(demo_rand(), reference_rand(4 * LAMPS_FOG_PUFFS)) << "exactly 512 draws";
     for (int j = 0; j < LAMPS_PROCESSION; ++j)
-        EXPECT_DOUBLE_EQ(lamps_figure(j)->z, -2048.0 + 512.0 * j / 3.0);
-    EXPECT_EQ(lamps_figure(LAMPS_PROCESSION)->z, 16.0);
-    EXPECT_EQ(lamps_figure(LAMPS_PROCESSION)->heading, -80.0);
+        EXPECT_DOUBLE_EQ(g_effects.lamps.procession[j].z, -2048.0 + 512.0 * j / 3.0);
+    EXPECT_EQ(g_effects.lamps.bigGhost.z, 16.0);
+    EXPECT_EQ(g_effects.lamps.bigGhost.heading, -80.0);
 
     float before[LAMPS_FOG_PUFFS];
     for (int i = 0; i < LAMPS_FOG_PUFFS; ++i)
-        before[i] = lamps_fog_puff(i).z;
+        before[i] = g_effects.lamps.fog[i].z;
     lamps(0, 0, 0.0, 0.1); // drift 5: the puffs at 252 and 253 pass 256
     int onBoundary = 0;
     for (int i = 0; i < LAMPS_FOG_PUFFS; ++i) {
-        const LampsFogPuff puff = lamps_fog_puff(i);
+        const LampsFogPuff& puff = g_effects.lamps.fog[i];
         EXPECT_EQ(puff.passes, puff.x < 0 ? 1 : 2) << "puff " << i << " at x " << puff.x;
         onBoundary += puff.x == 0;
         const float drifted = before[i] + 5.0f;
@@ -184,14 +183,14 @@ TEST_F(LampsGl, LightsBlinkUnderTheCutOutForegroundAndTheBigGhostRisesAfter14945
 
     clear_to(1);
     lamps(0, 0, 114.945, 5.0);
-    EXPECT_EQ(lamps_big_ghost_rise(), -100.0f);
+    EXPECT_EQ(g_effects.lamps.rise, -100.0f);
     auto dark = [this] { return GL_TEST_WIDTH * GL_TEST_HEIGHT - count_differing(read_screen(), BLACK, 39); };
     const int darkBefore = dark();
     lamps(0, 0, 114.95, 2.0);
-    EXPECT_FLOAT_EQ(lamps_big_ghost_rise(), -50.0f);
+    EXPECT_FLOAT_EQ(g_effects.lamps.rise, -50.0f);
     clear_to(1);
     lamps(0, 0, 115.0, 3.0);
-    EXPECT_EQ(lamps_big_ghost_rise(), 23.0f);
+    EXPECT_EQ(g_effects.lamps.rise, 23.0f);
     EXPECT_LT(darkBefore, 5000) << "the procession alone is small";
     EXPECT_GT(dark(), darkBefore + 40000);
 }
@@ -223,7 +222,7 @@ TEST_F(LampsGl, TransitionMapTurnsTheScreenBlackExceptFullValues)
     }
 }
 
-using ArchstairsGl = GlTest;
+using ArchstairsGl = EffectsGl;
 
 // Catches success without the mask, walkers not hidden behind the foreground
 // (a clear mask shows one on the left), a wrap applied once or of a wrong size.
@@ -244,10 +243,10 @@ TEST_F(ArchstairsGl, WalkersWrapBy704AndPassBehindTheForeground)
     }
     double start[ARCHSTAIRS_WALKERS];
     for (int j = 0; j < ARCHSTAIRS_WALKERS; ++j)
-        start[j] = archstairs_walker_x(j);
+        start[j] = g_effects.archstairs.walkers[j].x;
     archstairs(0, 0, 0.0, 100.0); // 6400 units: many laps of 704
     for (int j = 0; j < ARCHSTAIRS_WALKERS; ++j) {
-        const double x = archstairs_walker_x(j);
+        const double x = g_effects.archstairs.walkers[j].x;
         EXPECT_TRUE(x >= -128.0 && x < 576.0) << j << " at " << x;
         const double laps = (x - (start[j] - 6400.0)) / 704.0;
         EXPECT_NEAR(laps, std::round(laps), 1e-9) << j;

@@ -1,14 +1,13 @@
 // The tree, city and model scenes through the real GL path with pictures and
-// a model made here, and every frame routine against broken time steps. Each
-// test runs in its own process: every scene starts from its initial state.
+// a model made here, and every frame routine against broken time steps. Every
+// test starts from the routines' start state (tests/effects/effects_fixture.h).
 #include "assets/content_names.h"
 #include "effects/city.h"
 #include "effects/model_scene.h"
 #include "effects/registration.h"
 #include "effects/tree.h"
 #include "script/functable.h"
-#include "tests/effects/fake_content.h"
-#include "tests/gl/gl_fixture.h"
+#include "tests/effects/effects_fixture.h"
 #include "tools/common/asset_writers.h"
 
 #include <cmath>
@@ -79,7 +78,7 @@ void add_model_pack(const char* modelName)
 
 } // namespace
 
-using TreeScene = GlTest;
+using TreeScene = EffectsGl;
 
 // Catches success without every picture, a wrong rise rate or start, a scroll
 // past -522, a cover drawn with the alpha after its step or after it faded, and
@@ -193,7 +192,7 @@ TEST_F(TreeScene, CityLayerFadesInThreeSecondsAfterTheFirstCallAtOneSecondOrLate
     EXPECT_TRUE(glIsEnabled(GL_BLEND) && !glIsEnabled(GL_TEXTURE_2D) && source == GL_ZERO);
 }
 
-using ModelScene = GlTest;
+using ModelScene = EffectsGl;
 
 // Catches success without the model, a missing background failing bb_init or
 // drawn, a model turned at t = 0, a wrong rotation order or angle, projection
@@ -240,8 +239,10 @@ TEST_F(ModelScene, All39RoutinesResolveInTheirOrderAndTakeBrokenSteps)
         "lamps_transition_pre_init", "lamps", "archstairs_background", "archstairs", "tree", "ghost_test",
         "fedsquare", "city_init", "city_background", "city",
     };
-    // Nothing registers itself before main; start-up registers the table, once however often it asks.
-    ASSERT_EQ(g_funcTable.count, 0);
+    // Nothing registers itself before main (only this test registers, so its first run sees the table
+    // as main left it); start-up registers the table, once however often it asks.
+    static const int32_t s_count_before_first_run = g_funcTable.count;
+    ASSERT_EQ(s_count_before_first_run, 0);
     register_routines();
     register_routines();
     ASSERT_EQ(g_funcTable.count, 39);
