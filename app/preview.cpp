@@ -57,7 +57,7 @@ struct Preview {
 
     // The script that plays: its texts, its init list, and where its build
     // lies in the arena (above `scriptMark`, with the init routines' memory
-    // between `baseMark` and `scriptMark`).
+    // between `baseMark` and `scriptMark`; the window's below `baseMark`).
     ScriptSource good;
     InitList* initList = nullptr;
     ArenaMark baseMark;
@@ -541,7 +541,6 @@ int preview_driver()
         std::fputs("vigil: cannot reserve the 128 MiB arena\n", stderr);
         return 1;
     }
-    p.baseMark = arena_mark();
     char error[256];
     if (!script_source_read(p.good, error, sizeof error)) {
         std::fprintf(stderr, "vigil: %s\n", error);
@@ -566,6 +565,9 @@ int preview_driver()
         destroy_gl_window();
         return 1;
     }
+    // Everything of the demo lies above this mark; what the window layer
+    // allocated lies below it and stays.
+    p.baseMark = arena_mark();
     Start started = start_demo(p, s_check);
     if (started != Start::Playing) {
         if (started == Start::InitFailed)

@@ -21,9 +21,3 @@ void demo_rand_set_state(uint32_t state);
 
 // Upper bound of demo_rand's results.
 constexpr int32_t DEMO_RAND_MAX = 32767;
-
-// The generator's state, so a saved demo state can include it, and its
-// value at program start.
-constexpr uint32_t DEMO_RAND_START = 1;
-uint32_t demo_rand_state();
-void demo_rand_set_state(uint32_t state);

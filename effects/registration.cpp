@@ -1,10 +1,12 @@
 // The registration table of the demo's 39 routines (see registration.h).
 #include "effects/registration.h"
 
+#include "core/demo_state.h"
 #include "core/music.h"
 #include "effects/archstairs.h"
 #include "effects/basic.h"
 #include "effects/city.h"
+#include "effects/effects_state.h"
 #include "effects/fedsquare.h"
 #include "effects/ghost.h"
 #include "effects/lamps.h"
@@ -64,6 +66,8 @@ static_assert(sizeof s_entries / sizeof s_entries[0] == 39);
 
 void register_routines()
 {
+    // Their state is what a saved demo state holds beside the frame step's.
+    demo_state_attach_routines({&g_effects, sizeof g_effects, &effects_state_reset});
     if (FuncTable_Find(s_entries[0].name) == s_entries[0].routine)
         return;
     for (FuncTableEntry& entry : s_entries)

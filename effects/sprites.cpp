@@ -7,6 +7,7 @@
 #include "base/skip_drawing.h"
 #include "effects/effects_state.h"
 #include "effects/lamps.h"
+#include "gfx/program_textures.h"
 
 #include <cmath>
 
@@ -196,6 +197,7 @@ GLuint build_mip_texture(uint8_t* pixels, int32_t width, int32_t height)
     }
     GLuint name = 0;
     glGenTextures(1, &name);
+    program_textures_made(&name, 1);
     glEnable(GL_TEXTURE_2D);
     glBindTexture(GL_TEXTURE_2D, name);
     gluBuild2DMipmaps(GL_TEXTURE_2D, 4, width, height, GL_RGBA, GL_UNSIGNED_BYTE, pixels);
