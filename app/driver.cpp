@@ -49,7 +49,7 @@ void play(bool letterbox)
     FrameLoop loop{};
     loop.letterbox = letterbox;
     frame_loop_start(loop, g_pacing.T);
-    ArenaWatch arena;
+    ArenaWatch arena{"vigil"};
     while (!g_quit) {
         g_pacing.frameStart = clock_now();
         glDrawBuffer(GL_BACK);
@@ -66,7 +66,7 @@ void play(bool letterbox)
         pacing_update();
         arena_watch_frame(arena);
     }
-    arena_watch_report(arena, "vigil");
+    arena_watch_report(arena);
 }
 
 // Returns the exit status.

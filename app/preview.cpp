@@ -93,6 +93,8 @@ struct Preview {
 
     ArenaWatch arena;
     int32_t reloads = 0;
+    double startedAt = 0.0;   // when the first seek table was made
+    bool tableReady = false;  // the first table is full (said once)
 };
 
 Preview* s_preview = nullptr;
@@ -393,6 +395,8 @@ void watch_files(Preview& p)
     script_source_free(candidate);
     p.broken = false;
     p.ended = false;
+    if (std::getenv("VIGIL_ARENA_REPORT"))
+        std::fprintf(stderr, "vigil: arena use %d bytes after reload %d\n", g_arena.used, p.reloads);
     seek_to(p, std::min(at, std::max(0, seek_target(g_timeline, INT32_MAX, SeekKey::Forward))), requestedAt);
 }
 
@@ -529,7 +533,13 @@ void play(Preview& p)
         if (g_quit)
             break;
         watch_files(p);
-        if (!seek_table_fill(p.table, p.loop, FILL_FRAMES) && (p.paused || p.ended))
+        const bool filling = seek_table_fill(p.table, p.loop, FILL_FRAMES);
+        if (!filling && !p.tableReady) {
+            p.tableReady = true;
+            std::fprintf(stderr, "vigil: saved states ready for seeks: %d, %zu KB, %.2f s after the start\n",
+                         p.table.filled, seek_table_bytes(p.table) / 1024, monotonic_seconds() - p.startedAt);
+        }
+        if (!filling && (p.paused || p.ended))
             sleep_us(15000);
     }
 }
@@ -577,6 +587,7 @@ int preview_driver()
         return started == Start::Quit ? 0 : 1;
     }
 
+    p.startedAt = monotonic_seconds();
     p.paused = p.options.paused;
     p.overlay = p.options.overlay;
     seek_to(p, p.options.atMs, p.options.since);
@@ -585,7 +596,7 @@ int preview_driver()
     p.keysLive = true;
     play(p);
     p.keysLive = false;
-    arena_watch_report(p.arena, "vigil");
+    arena_watch_report(p.arena);
     if (std::getenv("VIGIL_ARENA_REPORT"))
         std::fprintf(stderr, "vigil: %d reloads\n", p.reloads);
     seek_table_free(p.table);

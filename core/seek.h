@@ -15,7 +15,7 @@
 
 // Music seconds between two saved states, at least; longer demos space them
 // further so that a table never has more than SEEK_MAX_SLOTS.
-constexpr int32_t SEEK_SLOT_SECONDS = 2;
+constexpr int32_t SEEK_SLOT_SECONDS = 1;
 constexpr int32_t SEEK_MAX_SLOTS = 512;
 
 struct SeekTable {

@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <unistd.h>
 
@@ -85,7 +86,7 @@ double differing_share(const Picture& a, const Picture& b)
 
 std::string capture_command(const std::string& arguments, const fs::path& log)
 {
-    return std::string(VIGIL_CAPTURE) + " --dir " + VIGIL_SOURCE_DIR + " --fps " + std::to_string(FPS) + " " +
+    return std::string("VIGIL_ARENA_REPORT=1 ") + VIGIL_CAPTURE + " --dir " + VIGIL_SOURCE_DIR + " --fps " + std::to_string(FPS) + " " +
            arguments + " >> " + log.string() + " 2>&1";
 }
 
@@ -148,6 +149,22 @@ fs::path ShippedDemo::s_frames;
 bool ShippedDemo::s_rendered = false;
 
 } // namespace
+
+// The whole demo was drawn without a frame taking arena memory (which is never given back): each capture says in
+// how many frames its use changed.
+TEST_F(ShippedDemo, NoFrameTakesArenaMemory)
+{
+    std::ifstream file(s_log());
+    std::string line;
+    int reports = 0;
+    while (std::getline(file, line)) {
+        if (line.find("arena use changed in") == std::string::npos)
+            continue;
+        ++reports;
+        EXPECT_NE(line.find("arena use changed in 0 of"), std::string::npos) << line;
+    }
+    EXPECT_GE(reports, 1) << "vigil-capture did not report its arena use";
+}
 
 TEST_F(ShippedDemo, ChosenFramesMatchTheReferences)
 {

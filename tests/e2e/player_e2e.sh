@@ -2,7 +2,8 @@
 # End-to-end tests of the player: the test build of vigil (with routines of
 # the tests' own) runs under its own Xvfb with SDL's dummy audio, in scratch
 # folders holding short scripts; xdotool answers its message boxes and
-# presses Escape. Every step waits for what it needs (a box, the window, a
+# presses Escape; at the end the shipped demo plays for a few seconds.
+# Every step waits for what it needs (a box, the window, a
 # line, the end) with a generous deadline, so a loaded machine only makes
 # the test slower.
 #   usage: player_e2e.sh PLAYER
@@ -107,5 +108,20 @@ check "without GLX: it says that no OpenGL context could be made, and why" \
   grep -q 'no OpenGL context could be made: .' "$log"
 check "without GLX: no frame ran" lacks "$log" "frame"
 export DISPLAY=$display_glx
+
+# 10. The shipped demo's first seconds: no frame takes arena memory, which
+# the arena never gives back.
+dir="$scratch/shipped"
+mkdir -p "$dir"
+cp -r "$(dirname "$(readlink -f "$0")")/../../data" "$dir/"
+log="$dir/err.txt"
+(cd "$dir" && VIGIL_ARENA_REPORT=1 exec timeout 300 "$player" > "$dir/out.txt" 2> "$log") &
+pid=$!
+answer Escape
+check "the shipped demo plays" wait_line "arena use noted from the first frame"
+sleep 4 # the demo plays on for a while
+press Escape; finish
+check "the shipped demo: Escape quits with 0" is "$status" 0
+check "the shipped demo: no frame took arena memory" grep -qE "arena use changed in 0 of [1-9][0-9]+ frames" "$log"
 
 report

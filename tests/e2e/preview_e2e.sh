@@ -134,4 +134,23 @@ check "Escape quits with 0" is "$status" 0
 check "no frame took arena memory" has "$log" "arena use changed in 0 of"
 
 [ "$failures" -eq 0 ] || { echo "--- standard error of the preview:"; cat "$log"; }
+
+# The shipped demo, playing through every scene by Page Down: no frame takes
+# arena memory there either.
+shipped="$scratch/shipped"
+mkdir -p "$shipped"
+cp -r "$(dirname "$(readlink -f "$0")")/../../data" "$shipped/"
+log="$shipped/err.txt"
+(cd "$shipped" && VIGIL_ARENA_REPORT=1 exec timeout 600 "$player" --preview > /dev/null 2> "$log") &
+pid=$!
+check "the shipped demo starts" wait_line "preview at 0.000 s"
+for scene in $(seq "$(grep -c 'scene_name' "$shipped/data/demo.conf")"); do
+  press Next
+  wait_line "after the request" "$scene" || break
+done
+check "Page Down went through every scene" wait_line "reached its end"
+press Escape; finish
+check "the shipped demo: Escape quits with 0" is "$status" 0
+check "the shipped demo: no frame took arena memory" grep -qE "arena use changed in 0 of [1-9][0-9]+ frames" "$log"
+[ "$failures" -eq 0 ] || { echo "--- standard error of the preview:"; cat "$log"; }
 report

@@ -342,7 +342,7 @@ int run_capture(const CaptureOptions& options)
         progress.update(static_cast<int>(firstFrame));
     }
     int written = 0;
-    ArenaWatch arena;
+    ArenaWatch arena{"vigil-capture"};
     for (int64_t i = firstFrame;; ++i) {
         double T = virtual_frame_time(i, options.fps);
         if (options.to >= 0 && T >= options.to)
@@ -383,7 +383,7 @@ int run_capture(const CaptureOptions& options)
         progress.update(static_cast<int>(i + 1));
         arena_watch_frame(arena);
     }
-    arena_watch_report(arena, "vigil-capture");
+    arena_watch_report(arena);
     if (sheet.wanted() && !sheet.write(static_cast<double>(lastFrame) / options.fps))
         return 1;
     bool wroteVideo = video.is_open();
