@@ -1,7 +1,7 @@
-// The routines' state as one value (effects/effects_state.h): a copy of
-// g_effects and the random generator's state restores the scenes exactly,
-// and effects_state_reset makes the routines start over as in a fresh
-// process. Both through the real GL path, compared pixel for pixel.
+// The routines' state as one value (effects/effects_state.h):
+// effects_state_reset makes the routines start over as in a fresh process,
+// through the real GL path, compared pixel for pixel. (That a copy restores
+// the scenes exactly is tested on the shipped demo, tests/e2e/snapshot_test.)
 #include "assets/content_names.h"
 #include "base/random.h"
 #include "effects/effects_state.h"
@@ -87,20 +87,6 @@ uint64_t digest(const Screen& screen)
     return hash;
 }
 
-// The three figure scenes, each on its own screen, at (t, dt).
-std::vector<Screen> draw_figure_scenes(double t, double dt)
-{
-    return {draw([=] {
-                lamps_background(0, 0, t, dt);
-                lamps(0, 0, t, dt);
-            }),
-            draw([=] {
-                archstairs_background(0, 0, t, dt);
-                archstairs(0, 0, t, dt);
-            }),
-            draw([=] { fedsquare(0, 0, t, dt); })};
-}
-
 // Every init routine of the demo's init list (with the generator's draws in
 // the demo's order, lamps before fedsquare), then six frames of every
 // routine that keeps state, 5 s apart: past the window background's start
@@ -153,46 +139,6 @@ std::string differing_modules(const EffectsState& a, const EffectsState& b)
 } // namespace
 
 using EffectsStateGl = EffectsGl;
-
-// Catches state a routine keeps outside g_effects (a copy would then miss it),
-// a generator state left out of the snapshot (fedsquare_init, run after the
-// copy, would place its crowd differently), and a copy that does not take
-// everything: K frames after restoring the copy draw what they drew the
-// first time, bit for bit.
-TEST_F(EffectsStateGl, ACopyOfTheStateAndTheGeneratorReplaysTheScenesBitForBit)
-{
-    add_figure_scene_content();
-    ASSERT_EQ(lamps_init(), 1);
-    ASSERT_EQ(archstairs_init(), 1);
-    draw_figure_scenes(0.0, 0.0);
-    draw_figure_scenes(14.9, 14.9); // fog faded in, walkers and procession on their way
-
-    const EffectsState snapshot = g_effects;
-    const uint32_t randomState = demo_rand_state();
-    // The next frames: fedsquare_init places its crowd, then three frames at
-    // 30 a second; in the last two, past 14.945 s, the big ghost rises.
-    auto play = [] {
-        EXPECT_EQ(fedsquare_init(), 1);
-        std::vector<Screen> screens;
-        for (int i = 1; i <= 3; ++i)
-            for (Screen& screen : draw_figure_scenes(14.9 + i / 30.0, 1 / 30.0))
-                screens.push_back(std::move(screen));
-        return screens;
-    };
-    const std::vector<Screen> first = play();
-    EXPECT_EQ(differing_modules(g_effects, snapshot), "lamps archstairs fedsquare");
-    EXPECT_GT(g_effects.lamps.rise, snapshot.lamps.rise);
-    EXPECT_NE(demo_rand_state(), randomState);
-
-    g_effects = snapshot;
-    demo_rand_set_state(randomState);
-    const std::vector<Screen> again = play();
-    ASSERT_EQ(again.size(), first.size());
-    for (size_t i = 0; i < first.size(); ++i)
-        EXPECT_EQ(max_difference(again[i], first[i]), 0) << "scene " << i % 3 << ", frame " << i / 3 + 1;
-    for (int scene = 0; scene < 3; ++scene)
-        EXPECT_GT(max_difference(first[scene], first[6 + scene]), 0) << "scene " << scene << " moves";
-}
 
 // Catches a reset that leaves any module's state as the frames left it, and
 // state kept outside g_effects or the generator: after the reset (and the
