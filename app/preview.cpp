@@ -332,17 +332,26 @@ void watch_files(Preview& p)
     if (now < p.nextWatch)
         return;
     p.nextWatch = now + WATCH_INTERVAL;
+    FileStamp stamps[SCRIPT_FILE_COUNT];
     bool changed = false;
-    for (int32_t i = 0; i < SCRIPT_FILE_COUNT; ++i)
-        changed = changed || !(file_stamp(SCRIPT_FILE_NAMES[i]) == p.watched[i]);
+    for (int32_t i = 0; i < SCRIPT_FILE_COUNT; ++i) {
+        stamps[i] = file_stamp(SCRIPT_FILE_NAMES[i]);
+        changed = changed || !(stamps[i] == p.watched[i]);
+    }
     if (!changed)
         return;
     const double requestedAt = monotonic_seconds();
     ScriptSource candidate;
+    static ScriptCheck s_check; // large: kept out of the stack
     char error[256];
     if (!script_source_read(candidate, error, sizeof error)) {
-        // Not taken as seen: the next look tries again.
-        std::fprintf(stderr, "vigil: %s\n", error);
+        // Shown like a script that does not build, once: the next change
+        // of the files is read again.
+        std::copy(stamps, stamps + SCRIPT_FILE_COUNT, p.watched);
+        s_check.builds = false;
+        s_check.report[0] = '\0';
+        script_check_report(s_check, error);
+        show_broken(p, s_check);
         return;
     }
     std::copy(candidate.stamp, candidate.stamp + SCRIPT_FILE_COUNT, p.watched);
@@ -351,7 +360,6 @@ void watch_files(Preview& p)
         p.broken = false;
         return;
     }
-    static ScriptCheck s_check; // large: kept out of the stack
     arena_watch_restart(p.arena);
     script_check(candidate, s_check);
     if (!s_check.builds) {
