@@ -184,8 +184,14 @@ TEST(ParamFile, TextInMemoryParsesAsTheFileDoes)
 {
     std::string many;
     for (int i = 0; i < 400; ++i)
-        many += (i % 7 == 3 ? "<n" + std::to_string(i % 50) + ">\nx = 1\n</n" + std::to_string(i % 50) + ">\n"
-                            : "n" + std::to_string(i % 50) + " = " + std::to_string(i) + "\r\n");
+    {
+        std::string name = "n";
+        name += std::to_string(i % 50);
+        if (i % 7 == 3)
+            many.append("<").append(name).append(">\nx = 1\n</").append(name).append(">\n");
+        else
+            many.append(name).append(" = ").append(std::to_string(i)).append("\r\n");
+    }
     const std::string texts[] = {
         "",
         "last = end",
@@ -294,17 +300,17 @@ TEST(ParamTree, LargeSetsFindTheFirstChildOfEachName)
     uint32_t random = 12345;
     for (int i = 0; i < 3000; ++i) {
         random = random * 1664525u + 1013904223u;
-        const std::string name = "k" + std::to_string(random >> 8 & 1023);
+        const std::string name = std::string("k").append(std::to_string(random >> 8 & 1023));
         if (random >> 20 & 1 && (random >> 24) % 5 == 0) {
             set.AddSet(name, true)->SetFloat("inner", static_cast<float>(i));
         } else {
-            set.SetString(name, "v" + std::to_string(i));
+            set.SetString(name, std::string("v").append(std::to_string(i)));
             if (!first_named(&set, name)->IsSet())
-                lastValue[name] = "v" + std::to_string(i);
+                lastValue[name] = std::string("v").append(std::to_string(i));
         }
         if (i == 5 || i == 40 || i == 2999) // small, just indexed, large
             for (int k = 0; k < 1024; ++k) {
-                const std::string probe = "k" + std::to_string(k);
+                const std::string probe = std::string("k").append(std::to_string(k));
                 ASSERT_EQ(set.Find(probe), first_named(&set, probe)) << probe << " after " << i + 1;
             }
     }

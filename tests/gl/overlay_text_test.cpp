@@ -44,7 +44,9 @@ int64_t glyph_bits(const std::vector<uint8_t>& screen, int x0, int y0, int scale
 
 std::string shown(char c)
 {
-    return "'" + std::string(1, c) + "' (" + std::to_string(static_cast<unsigned char>(c)) + ")";
+    std::string text = "'";
+    text.append(1, c).append("' (").append(std::to_string(static_cast<unsigned char>(c))).append(")");
+    return text;
 }
 
 } // namespace
