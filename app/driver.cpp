@@ -69,22 +69,38 @@ void play(bool letterbox)
     arena_watch_report(arena);
 }
 
+// A script that does not build: every diagnostic with its file and line on
+// standard error, then the box (also printed there) with the message and the
+// first of them, or, where the script's files are not there, which one and
+// how to run the player.
+void show_build_failure(const char* message, const BuildReport& report)
+{
+    std::fputs(report.text, stderr);
+    char reason[1024];
+    if (!script_files_problem("vigil", reason, sizeof reason))
+        build_report_first(report, reason, sizeof reason);
+    char box[1200];
+    std::snprintf(box, sizeof box, reason[0] ? "%s\n\n%s" : "%s", message, reason);
+    show_error(box, nullptr);
+}
+
 // Returns the exit status.
 int DemoDriver()
 {
     InitList* initList = nullptr;
-    switch (session_start(&initList)) {
+    static BuildReport report; // 4 KB: not on the stack of a program that may run on a small one
+    switch (session_start(&initList, report)) {
     case SessionStart::Built:
         break;
     case SessionStart::NoArena:
         std::fputs("vigil: cannot reserve the 128 MiB arena\n", stderr);
         return 1;
     case SessionStart::InterfaceFailed:
-        show_error("InitScriptInterface failed", nullptr);
+        show_build_failure("InitScriptInterface failed", report);
         return 1;
     case SessionStart::ScriptFailed:
         arena_release();
-        show_error("script_init_init/script_init failed", nullptr);
+        show_build_failure("script_init_init/script_init failed", report);
         return 1;
     }
 

@@ -203,7 +203,7 @@ void report_failed_init(Preview& p, ScriptCheck& check, int32_t index)
         std::snprintf(message, sizeof message, "data/init.conf:%d: Init routine %d (%s) failed", line, index, name);
     else
         std::snprintf(message, sizeof message, "data/init.conf: Init routine %d (%s) failed", index, name);
-    script_check_report(check, message);
+    build_report_add(check.report, message);
 }
 
 enum class Start { Playing, InitFailed, Quit, Failed };
@@ -232,7 +232,7 @@ Start start_demo(Preview& p, ScriptCheck& check)
     if (g_quit)
         return Start::Quit;
     if (!music_is_open()) {
-        script_check_report(check, "data/init.conf: the script does not open the music (no init routine \"music_init\")");
+        build_report_add(check.report, "data/init.conf: the script does not open the music (no init routine \"music_init\")");
         return Start::InitFailed;
     }
     std::free(p.routinesAtStart);
@@ -320,7 +320,7 @@ void show_broken(Preview& p, const ScriptCheck& check)
 {
     p.check = check;
     p.broken = true;
-    std::fprintf(stderr, "vigil: the changed script does not build; the last good one plays on\n%s", check.report);
+    std::fprintf(stderr, "vigil: the changed script does not build; the last good one plays on\n%s", check.report.text);
 }
 
 // Looks at the files; when one changed, reads them once, checks that text
@@ -349,8 +349,8 @@ void watch_files(Preview& p)
         // of the files is read again.
         std::copy(stamps, stamps + SCRIPT_FILE_COUNT, p.watched);
         s_check.builds = false;
-        s_check.report[0] = '\0';
-        script_check_report(s_check, error);
+        s_check.report.text[0] = '\0';
+        build_report_add(s_check.report, error);
         show_broken(p, s_check);
         return;
     }
@@ -387,7 +387,7 @@ void watch_files(Preview& p)
             started = start_demo(p, failure);
         }
         if (started == Start::Failed || started == Start::InitFailed) {
-            std::fprintf(stderr, "vigil: the last good script no longer starts\n%s", failure.report);
+            std::fprintf(stderr, "vigil: the last good script no longer starts\n%s", failure.report.text);
             g_quit = 1;
         }
         if (started != Start::Playing) {
@@ -457,9 +457,9 @@ void draw_overlays(const Preview& p, double fps, double frameMs)
         draw_text_box(text, 16, 16, 2, white, shade);
     }
     if (p.broken) {
-        static char s_text[SCRIPT_REPORT_SIZE + 96];
+        static char s_text[BUILD_REPORT_SIZE + 96];
         std::snprintf(s_text, sizeof s_text, "The changed script does not build; the last good one plays on.\n%s",
-                      p.check.report);
+                      p.check.report.text);
         const float white[4] = {1, 1, 1, 1};
         const float red[4] = {0.5f, 0, 0, 0.85f};
         int32_t lines = 1;
@@ -568,7 +568,7 @@ int preview_driver()
     static ScriptCheck s_check;
     script_check(p.good, s_check);
     if (!s_check.builds) {
-        std::fputs(s_check.report, stderr);
+        std::fputs(s_check.report.text, stderr);
         return 1;
     }
     p.frozen = static_cast<uint8_t*>(std::calloc(static_cast<size_t>(WIDTH) * HEIGHT, 4));
@@ -589,7 +589,7 @@ int preview_driver()
     Start started = start_demo(p, s_check);
     if (started != Start::Playing) {
         if (started == Start::InitFailed)
-            std::fputs(s_check.report, stderr);
+            std::fputs(s_check.report.text, stderr);
         music_close();
         destroy_gl_window();
         return started == Start::Quit ? 0 : 1;

@@ -49,19 +49,6 @@ bool read_whole(const char* path, char*& text, size_t& length)
     return true;
 }
 
-// Where the builder's diagnostics go during a check.
-void collect(const char* text, void* user)
-{
-    auto& check = *static_cast<ScriptCheck*>(user);
-    SourceLocation at = diagnostic_location();
-    char line[SCRIPT_REPORT_SIZE];
-    if (at.file)
-        std::snprintf(line, sizeof line, "%s:%d: %s", at.file, at.line, text);
-    else
-        std::snprintf(line, sizeof line, "%s", text);
-    script_check_report(check, line);
-}
-
 // The globals a build replaces.
 struct ScriptGlobals {
     ParamManager* paramRoot = g_param_root;
@@ -136,20 +123,13 @@ ScriptTexts script_source_texts(const ScriptSource& source)
     return texts;
 }
 
-void script_check_report(ScriptCheck& check, const char* line)
-{
-    size_t used = std::strlen(check.report);
-    std::snprintf(check.report + used, sizeof check.report - used, "%s%s", line,
-                  line[0] && line[std::strlen(line) - 1] == '\n' ? "" : "\n");
-}
-
 void script_check(const ScriptSource& source, ScriptCheck& check)
 {
     check = ScriptCheck{};
     const ScriptGlobals playing;
     const ArenaMark mark = arena_mark();
     location_begin(true);
-    LogSink previous = diag_set_sink(&collect, &check);
+    LogSink previous = diag_set_sink(&build_report_collect, &check.report);
     InitList* initList = nullptr;
     check.builds = session_build_script(&initList, script_source_texts(source)) == SessionStart::Built;
     diag_set_sink(previous, nullptr);
@@ -158,13 +138,16 @@ void script_check(const ScriptSource& source, ScriptCheck& check)
         char line[160];
         std::snprintf(line, sizeof line, "data/init.conf: %d init routines; the preview takes at most %d",
                       initList->count, SCRIPT_CHECK_MAX_INITS);
-        script_check_report(check, line);
+        build_report_add(check.report, line);
     } else if (check.builds) {
         check.initCount = initList->count;
         std::memcpy(check.inits, initList->routines, sizeof(Routine) * static_cast<size_t>(initList->count));
-    } else if (!check.report[0]) {
-        script_check_report(check, "the script does not build");
+    } else if (!check.report.text[0]) {
+        build_report_add(check.report, "the script does not build");
     }
+    char problem[1024];
+    if (!check.builds && script_files_problem("vigil", problem, sizeof problem))
+        build_report_add(check.report, problem);
     // Nothing of the build may be used from here on: its memory goes back.
     location_begin(false);
     playing.put_back();

@@ -6,6 +6,7 @@
 // State: none of its own. A ScriptSource owns its texts, on the C heap, so
 // they outlive the arena memory that builds give back.
 #pragma once
+#include "core/session.h"
 #include "platform/process.h"
 #include "script/functable.h"
 #include "script/script_interface.h"
@@ -31,9 +32,6 @@ bool script_source_changed(const ScriptSource& source);
 bool script_source_same_text(const ScriptSource& a, const ScriptSource& b);
 ScriptTexts script_source_texts(const ScriptSource& source);
 
-// Diagnostics "file:line: message", one per line; longer text is cut.
-constexpr size_t SCRIPT_REPORT_SIZE = 4096;
-
 // Init routines a checked script may list (the player takes any number).
 constexpr int32_t SCRIPT_CHECK_MAX_INITS = 1024;
 
@@ -41,7 +39,7 @@ struct ScriptCheck {
     bool builds = false;
     int32_t initCount = 0;
     Routine inits[SCRIPT_CHECK_MAX_INITS] = {}; // the init list it would run
-    char report[SCRIPT_REPORT_SIZE] = {};
+    BuildReport report; // its diagnostics, with file and line
 };
 
 // Builds `source` above the arena's use, with file and line for each
@@ -52,5 +50,3 @@ struct ScriptCheck {
 void script_check(const ScriptSource& source, ScriptCheck& check);
 // Whether the check's init list is `list`, routine for routine.
 bool script_check_same_inits(const ScriptCheck& check, const InitList* list);
-// Appends a line to the check's report (cut to its size).
-void script_check_report(ScriptCheck& check, const char* line);

@@ -2,12 +2,19 @@
 #include "core/session.h"
 
 #include "base/arena.h"
+#include "base/log.h"
 #include "core/frame_loop.h"
 #include "core/init_runner.h"
 #include "core/keys.h"
 #include "platform/gl.h"
 #include "platform/window.h"
+#include "params/location.h"
 #include "script/script_interface.h"
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <string>
 
 namespace {
 
@@ -25,6 +32,66 @@ SessionStart build_script(InitList** initList, Build buildInterface)
 
 } // namespace
 
+void build_report_add(BuildReport& report, const char* line)
+{
+    size_t used = std::strlen(report.text);
+    size_t length = std::strlen(line);
+    std::snprintf(report.text + used, sizeof report.text - used, "%s%s", line,
+                  length && line[length - 1] == '\n' ? "" : "\n");
+}
+
+void build_report_collect(const char* text, void* user)
+{
+    SourceLocation at = diagnostic_location();
+    char line[BUILD_REPORT_SIZE];
+    if (at.file)
+        std::snprintf(line, sizeof line, "%s:%d: %s", at.file, at.line, text);
+    else
+        std::snprintf(line, sizeof line, "%s", text);
+    build_report_add(*static_cast<BuildReport*>(user), line);
+}
+
+void build_report_first(const BuildReport& report, char* out, size_t size)
+{
+    size_t length = std::strcspn(report.text, "\n");
+    std::snprintf(out, size, "%.*s", static_cast<int>(length), report.text);
+}
+
+bool script_files_problem(const char* program, char* out, size_t size)
+{
+    namespace fs = std::filesystem;
+    std::error_code failed;
+    const std::string folder = fs::current_path(failed).string();
+    char what[256] = {};
+    if (!fs::is_directory("data", failed)) {
+        std::snprintf(what, sizeof what, "there is no data/ folder in %s", folder.c_str());
+    } else {
+        // data/config.conf holds notes nothing reads: it may be empty or missing.
+        for (const char* name : {"data/demo.conf", "data/init.conf"}) {
+            const fs::file_status status = fs::status(name, failed);
+            const char* state = !fs::exists(status)           ? "missing"
+                                : !fs::is_regular_file(status) ? "not a file"
+                                : fs::file_size(name, failed) == 0 ? "empty"
+                                                                   : nullptr;
+            if (state) {
+                std::snprintf(what, sizeof what, "%s in %s is %s", name, folder.c_str(), state);
+                break;
+            }
+        }
+    }
+    if (!what[0])
+        return false;
+    char installed[512] = {};
+#ifdef VIGIL_INSTALLED_DEMO
+    // Named only where it really is: a build run from its own tree has none.
+    if (fs::is_regular_file(VIGIL_INSTALLED_DEMO "/data/demo.conf", failed))
+        std::snprintf(installed, sizeof installed, " (the installed demo is in %s)", VIGIL_INSTALLED_DEMO);
+#endif
+    std::snprintf(out, size, "%s: %s: run %s from the folder that holds data/, or pass --dir FOLDER%s", program,
+                  what, program, installed);
+    return true;
+}
+
 SessionStart session_build_script(InitList** initList)
 {
     return build_script(initList, [] { return InitScriptInterface(); });
@@ -41,6 +108,17 @@ SessionStart session_start(InitList** initList)
     if (!arena_create(DEMO_ARENA_SIZE))
         return SessionStart::NoArena;
     return session_build_script(initList);
+}
+
+SessionStart session_start(InitList** initList, BuildReport& report)
+{
+    const bool tracking = location_tracking_enabled();
+    location_tracking(true);
+    LogSink previous = diag_set_sink(&build_report_collect, &report);
+    SessionStart result = session_start(initList);
+    diag_set_sink(previous, nullptr);
+    location_tracking(tracking);
+    return result;
 }
 
 InitHooks session_window_hooks()

@@ -10,7 +10,30 @@
 #include "script/script_interface.h"
 #include "script/timeline.h"
 
+#include <cstddef>
 #include <cstdint>
+
+// A build's diagnostics, one "file:line: message" per line (just the message
+// where it has no place in a file), cut to the buffer's size.
+constexpr size_t BUILD_REPORT_SIZE = 4096;
+struct BuildReport {
+    char text[BUILD_REPORT_SIZE] = {};
+};
+// Appends `line`, adding a newline where it has none.
+void build_report_add(BuildReport& report, const char* line);
+// A diagnostic sink (base/log.h) adding each line, with the file and line the
+// builder is at, to the BuildReport `user`.
+void build_report_collect(const char* text, void* user);
+// The report's first line, without its newline, into `out`.
+void build_report_first(const BuildReport& report, char* out, size_t size);
+
+// Where a program looks for the script when its files are not there: writes
+// one line into `out` that names the folder and the missing or empty file
+// and says how to run the program so it finds them (from the folder that
+// holds data/, or with --dir, naming the installed demo's folder where one
+// is installed). False when data/demo.conf and data/init.conf are both there
+// and not empty.
+bool script_files_problem(const char* program, char* out, size_t size);
 
 enum class SessionStart {
     Built,           // the arena exists and the script built
@@ -26,6 +49,9 @@ SessionStart session_build_script(InitList** initList);
 SessionStart session_build_script(InitList** initList, const ScriptTexts& texts);
 // Creates the arena, then builds the script.
 SessionStart session_start(InitList** initList);
+// The same, with each diagnostic of the build collected in `report` with its
+// file and line.
+SessionStart session_start(InitList** initList, BuildReport& report);
 
 struct InitHooks {
     void* context = nullptr;

@@ -11,6 +11,7 @@
 
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 namespace {
@@ -89,8 +90,8 @@ TEST(ScriptSource, ChecksReportWithFileAndLineLeaveThePlayingScriptAndGiveTheirM
     read = read && script_source_read(source, error, sizeof error);
     script_check(source, check);
     const bool brokenBuilds = check.builds;
-    static char brokenReport[SCRIPT_REPORT_SIZE]; // plain memory: a later check gives back what came after it
-    std::memcpy(brokenReport, check.report, sizeof brokenReport);
+    static char brokenReport[BUILD_REPORT_SIZE]; // plain memory: a later check gives back what came after it
+    std::memcpy(brokenReport, check.report.text, sizeof brokenReport);
     put("data/demo.conf", good[0]);
     put("data/init.conf", otherInit);
     read = read && script_source_read(source, error, sizeof error);
@@ -129,4 +130,44 @@ TEST(ScriptSource, ChecksReportWithFileAndLineLeaveThePlayingScriptAndGiveTheirM
     // The two good texts differ by one digit: a build takes the same room whichever it is.
     EXPECT_EQ(afterAll, afterOne);
     EXPECT_LE(most - afterOne, afterOne - scriptMark.used + 64 * 1024) << "a check needs about one build's room";
+}
+
+// Started where the script is not: the line names the folder and what is missing or empty there, and how to run
+// the program so that it finds the script. config.conf holds only notes, so its absence is no problem.
+TEST(ScriptFiles, AProblemNamesTheFolderTheFileAndTheWayOut)
+{
+    ScratchDir dir;
+    const std::string here = std::filesystem::current_path().string();
+    char line[1024] = "";
+    auto problem = [&] { return script_files_problem("vigil", line, sizeof line) ? std::string(line) : std::string(); };
+    const std::string wayOut = ": run vigil from the folder that holds data/, or pass --dir FOLDER";
+
+    EXPECT_EQ(problem().substr(0, problem().find(wayOut) + wayOut.size()),
+              "vigil: there is no data/ folder in " + here + wayOut);
+    dir.write("data/init.conf", init_conf("music_init"));
+    EXPECT_EQ(problem().substr(0, problem().find(wayOut)), "vigil: data/demo.conf in " + here + " is missing");
+    dir.write("data/demo.conf", "");
+    EXPECT_EQ(problem().substr(0, problem().find(wayOut)), "vigil: data/demo.conf in " + here + " is empty");
+    dir.write("data/demo.conf", demo_conf("white"));
+    EXPECT_EQ(problem(), "") << "config.conf may be missing";
+    std::filesystem::remove("data/init.conf");
+    std::filesystem::create_directory("data/init.conf");
+    EXPECT_EQ(problem().substr(0, problem().find(wayOut)), "vigil: data/init.conf in " + here + " is not a file");
+
+    // The preview's check adds the line to its report when the script does not build for that reason.
+    std::filesystem::remove("data/init.conf");
+    dir.write("data/init.conf", init_conf("music_init"));
+    std::filesystem::remove("data/demo.conf");
+    static ScriptCheck check; // large: not on the stack; nothing else may allocate while the arena lives
+    const std::string expected = "vigil: data/demo.conf in " + here + " is missing" + wayOut;
+    ScriptSource source;
+    char error[256] = "";
+    ASSERT_TRUE(arena_create(32 << 20));
+    const bool read = script_source_read(source, error, sizeof error);
+    script_check(source, check);
+    script_source_free(source);
+    arena_release();
+    ASSERT_TRUE(read) << error;
+    EXPECT_FALSE(check.builds);
+    EXPECT_NE(std::strstr(check.report.text, expected.c_str()), nullptr) << check.report.text;
 }

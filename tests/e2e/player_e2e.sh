@@ -74,6 +74,27 @@ sed -i 's/scene_name = only/scene_name = missing/' "$dir/data/demo.conf"
 start "$dir"; answer Return; finish
 check "a broken script exits 1" is "$status" 1
 check "a broken script shows InitScriptInterface failed" has "$log" "InitScriptInterface failed"
+check "and prints the reason with file and line" grep -qE "^data/demo.conf:[0-9]+: .*missing" "$log"
+check "and the box carries it" is "$(grep -A2 "vigil: InitScriptInterface failed" "$log" | grep -cE "^data/demo.conf:[0-9]+: ")" 1
+
+# 6b. Started from a folder without the script, or with an empty demo.conf:
+# the message names the folder and the file and says how to run the player;
+# with --dir it plays from the folder named.
+mkdir -p "$scratch/no_data"
+start "$scratch/no_data"; answer Return; finish
+check "without data/ the player exits 1" is "$status" 1
+check "and says where it looked and what to do" \
+  grep -qF "there is no data/ folder in $scratch/no_data: run vigil from the folder that holds data/, or pass --dir" "$log"
+dir=$(script "$scratch/empty_demo" tone_music_init -- 1000 fill_red)
+: > "$dir/data/demo.conf"
+start "$dir"; answer Return; finish
+check "an empty demo.conf is named" has "$log" "data/demo.conf in $dir is empty"
+dir=$(script "$scratch/elsewhere" tone_music_init -- 300 fill_red)
+log="$scratch/no_data/err.txt"
+(cd "$scratch/no_data" && exec timeout 300 "$player" --dir "$dir" > /dev/null 2> "$log") &
+pid=$!
+answer Escape; finish
+check "--dir plays the demo of the folder named" is "$status" 0
 
 # 7. No music_init in the script: a message, not an endless wait.
 dir=$(script "$scratch/no_music" ok_init -- 1000 fill_red)

@@ -244,17 +244,22 @@ int run_capture(const CaptureOptions& options)
     }
 
     InitList* initList = nullptr;
-    switch (session_start(&initList)) {
-    case SessionStart::Built:
-        break;
-    case SessionStart::NoArena:
+    // --check and --log print each diagnostic as it comes; otherwise they
+    // are kept, with file and line, for the message when the build fails.
+    static BuildReport report;
+    const SessionStart start =
+        options.check || options.log ? session_start(&initList) : session_start(&initList, report);
+    if (start == SessionStart::InterfaceFailed || start == SessionStart::ScriptFailed) {
+        std::fputs(report.text, stderr);
+        std::fprintf(stderr, "vigil-capture: %s failed\n",
+                     start == SessionStart::InterfaceFailed ? "InitScriptInterface" : "script_init_init/script_init");
+        char problem[1024];
+        if (script_files_problem("vigil-capture", problem, sizeof problem))
+            std::fprintf(stderr, "%s\n", problem);
+        return 1;
+    }
+    if (start == SessionStart::NoArena) {
         std::fputs("vigil-capture: cannot reserve the 128 MiB arena\n", stderr);
-        return 1;
-    case SessionStart::InterfaceFailed:
-        std::fputs("vigil-capture: InitScriptInterface failed\n", stderr);
-        return 1;
-    case SessionStart::ScriptFailed:
-        std::fputs("vigil-capture: script_init_init/script_init failed\n", stderr);
         return 1;
     }
     int32_t records = 0;
