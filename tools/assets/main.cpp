@@ -330,6 +330,10 @@ int main(int argc, char** argv)
 {
     if (argc < 2)
         return usage("no command given");
+    if (std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+        std::fputs(USAGE, stdout);
+        return 0;
+    }
     if (!arena_create(DEMO_ARENA_SIZE))
         return fail("cannot reserve the 128 MiB arena");
     diag_set_sink(&print_diagnostic, nullptr);
