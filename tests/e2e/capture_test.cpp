@@ -135,7 +135,7 @@ TEST(Capture, LoadingScreenBandGrowsWithEachInitAndAFailureIsNamed)
     EXPECT_GT(half.at(768, 320)[0] + half.at(768, 320)[1] + half.at(768, 320)[2], 60) << "the loading picture shows";
 
     dir.write("data/init.conf", "<init1>\nfunc = fail_init\n</init1>\n<init2>\nfunc = tone_music_init\n</init2>\n");
-    run = capture("--fps 10");
+    run = capture("--fps 10 --frames frames");
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("Init routine 0 failed"), std::string::npos) << run.output;
 }
@@ -163,4 +163,34 @@ TEST(Capture, BadUsageExitsWith2)
     EXPECT_EQ(capture("--from 2 --to 1").status, 2);
     EXPECT_EQ(capture("--wrong").status, 2);
     EXPECT_EQ(capture("--every 0 --contact-sheet x.png").status, 2);
+
+    // Without an output the whole demo would be drawn for nothing.
+    for (const char* nothing : {"", "--fps 10 --letterbox", "--log", "--from 1 --to 2"}) {
+        ToolRun run = capture(nothing);
+        EXPECT_EQ(run.status, 2) << "\"" << nothing << "\"";
+        EXPECT_NE(run.output.find("nothing to write: give --frames, --video, --contact-sheet, --loading, --check or "
+                                  "--bench"),
+                  std::string::npos)
+            << run.output;
+    }
+    ToolRun every = capture("--every 2 --frames frames");
+    EXPECT_EQ(every.status, 2);
+    EXPECT_NE(every.output.find("--every is the contact sheet's interval"), std::string::npos) << every.output;
+}
+
+// A missing folder: the message says where the tool looked and how to point it at the script.
+TEST(Capture, StartedWithoutTheScriptSaysWhereItLookedAndWhatToDo)
+{
+    ScratchDir dir;
+    ToolRun run = capture("--check");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("vigil-capture: there is no data/ folder in " + std::filesystem::current_path().string() +
+                              ": run vigil-capture from the folder that holds data/, or pass --dir FOLDER"),
+              std::string::npos)
+        << run.output;
+    write_script(dir, 1000, "no_such_routine");
+    run = capture("--frames frames");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("data/demo.conf:5: Error: Couldn't find function no_such_routine"), std::string::npos)
+        << "the reason, with file and line, also without --check: " << run.output;
 }

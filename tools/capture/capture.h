@@ -18,9 +18,11 @@ struct CaptureOptions {
     bool check = false;
     bool log = false;
     bool bench = false;
+    bool help = false;      // --help or -h: print the usage and nothing else
 };
 
-// Parses the command line; false with a message on bad usage.
+// Parses the command line; false with a message on bad usage (also when
+// nothing would be written). With --help it stops there, `help` set.
 bool parse_capture_options(int argc, char** argv, CaptureOptions& options, std::string& error);
 // Runs the capture in the current directory; returns the exit status.
 int run_capture(const CaptureOptions& options);

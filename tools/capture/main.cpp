@@ -23,7 +23,9 @@ static const char* const USAGE =
     "  --letterbox       render the 1024x768 letterbox configuration\n"
     "  --check           build the script only and report every diagnostic with file and line\n"
     "  --log             print the diagnostic log to standard error\n"
-    "  --bench           print frame times per scene\n";
+    "  --bench           print frame times per scene\n"
+    "  --help, -h        this text\n"
+    "At least one of --frames, --video, --contact-sheet, --loading, --check and --bench is needed.\n";
 
 int main(int argc, char** argv)
 {
@@ -33,6 +35,10 @@ int main(int argc, char** argv)
     if (!parse_capture_options(argc, argv, options, error)) {
         std::fprintf(stderr, "vigil-capture: %s\n%s", error.c_str(), USAGE);
         return 2;
+    }
+    if (options.help) {
+        std::fputs(USAGE, stdout);
+        return 0;
     }
     // A dying ffmpeg must give a message, not kill the capture.
     std::signal(SIGPIPE, SIG_IGN);

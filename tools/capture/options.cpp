@@ -26,6 +26,7 @@ std::string absolute(const char* path)
 
 bool parse_capture_options(int argc, char** argv, CaptureOptions& options, std::string& error)
 {
+    bool everyGiven = false;
     for (int i = 1; i < argc; ++i) {
         std::string flag = argv[i];
         auto value = [&](const char*& out) {
@@ -38,7 +39,10 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions& options, std::
         };
         const char* text = nullptr;
         double number = 0.0;
-        if (flag == "--letterbox") {
+        if (flag == "--help" || flag == "-h") {
+            options.help = true;
+            return true;
+        } else if (flag == "--letterbox") {
             options.letterbox = true;
         } else if (flag == "--check") {
             options.check = true;
@@ -77,6 +81,7 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions& options, std::
                 return false;
             }
             options.every = number;
+            everyGiven = true;
         } else if (flag == "--from" || flag == "--to") {
             if (!value(text))
                 return false;
@@ -92,6 +97,16 @@ bool parse_capture_options(int argc, char** argv, CaptureOptions& options, std::
     }
     if (options.to >= 0 && options.to < options.from) {
         error = "--to must not come before --from";
+        return false;
+    }
+    // Drawing the whole demo for nothing takes minutes: say so at once.
+    if (options.framesDir.empty() && options.loadingDir.empty() && options.videoFile.empty() &&
+        options.sheetFile.empty() && !options.check && !options.bench) {
+        error = "nothing to write: give --frames, --video, --contact-sheet, --loading, --check or --bench";
+        return false;
+    }
+    if (everyGiven && options.sheetFile.empty()) {
+        error = "--every is the contact sheet's interval: it needs --contact-sheet";
         return false;
     }
     return true;
