@@ -21,4 +21,12 @@ printf 'not a picture' >"$made/broken.jpg"
 "$gen" --out "$made" --contact-sheet "$made/sheet.png" >/dev/null &&
   [ "$(head -c 4 "$made/sheet.png" | tail -c 3)" = PNG ] ||
   { echo "content_test: no contact sheet of the generated files" >&2; status=1; }
+# --check elsewhere says where it looked, and a file gone is named as missing.
+elsewhere=$(cd "$made" && "$gen" --check 2>&1); code=$?
+[ $code -eq 1 ] && grep -qF "there is no folder $made/assets/data to check: run from the repository's root" <<<"$elsewhere" ||
+  { echo "content_test: --check outside the root said ($code): $elsewhere" >&2; status=1; }
+rm "$made/broken.jpg" "$made/sheet.png" "$made/$(ls "$made" | head -n1)"
+gone=$("$gen" --out "$made" --check 2>&1); code=$?
+[ $code -eq 1 ] && grep -qE "is missing$" <<<"$gone" && grep -qE ", 0 differ, 1 missing$" <<<"$gone" ||
+  { echo "content_test: --check with a file gone said ($code): $gone" >&2; status=1; }
 exit $status

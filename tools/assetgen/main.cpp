@@ -21,7 +21,9 @@ const char* const USAGE =
     "usage: vigil-assetgen [--out DIR] [--check | --contact-sheet FILE.png]\n"
     "  --out DIR                 where to write the files (default: assets/data)\n"
     "  --check                   write nothing; exit 1 when a file differs from what would be written\n"
-    "  --contact-sheet FILE.png  generate nothing; draw every picture found in DIR into one PNG\n";
+    "  --contact-sheet FILE.png  generate nothing; draw every picture found in DIR into one PNG\n"
+    "  --help, -h                this text\n"
+    "Run it from the repository's root, where assets/data is, or pass --out.\n";
 
 std::vector<uint8_t> read_file(const fs::path& path)
 {
@@ -37,6 +39,10 @@ int main(int argc, char** argv)
     bool check = false;
     std::string sheet;
     for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--help") == 0 || std::strcmp(argv[i], "-h") == 0) {
+            std::fputs(USAGE, stdout);
+            return 0;
+        }
         if (std::strcmp(argv[i], "--out") == 0 && i + 1 < argc) {
             out = argv[++i];
         } else if (std::strcmp(argv[i], "--check") == 0) {
@@ -69,7 +75,16 @@ int main(int argc, char** argv)
     generate_model_files(files);
     generate_soundtrack(files);
 
-    int differing = 0;
+    int differing = 0, missing = 0;
+    std::error_code ignored;
+    const std::string where = fs::absolute(out, ignored).string();
+    if (check && !fs::is_directory(out, ignored)) {
+        std::fprintf(stderr,
+                     "vigil-assetgen: there is no folder %s to check: run from the repository's root, where "
+                     "assets/data is, or pass --out DIR\n",
+                     where.c_str());
+        return 1;
+    }
     if (!check) {
         std::error_code error;
         fs::create_directories(out, error);
@@ -81,7 +96,10 @@ int main(int argc, char** argv)
     for (const GeneratedFile& file : files) {
         fs::path path = fs::path(out) / file.name;
         if (check) {
-            if (read_file(path) != file.bytes) {
+            if (!fs::exists(path, ignored)) {
+                std::fprintf(stderr, "vigil-assetgen: %s is missing\n", path.c_str());
+                ++missing;
+            } else if (read_file(path) != file.bytes) {
                 std::fprintf(stderr, "vigil-assetgen: %s differs from what the generator makes\n", path.c_str());
                 ++differing;
             }
@@ -95,7 +113,10 @@ int main(int argc, char** argv)
         }
         std::printf("%-28s %9zu bytes\n", file.name.c_str(), file.bytes.size());
     }
-    if (check)
+    if (check && missing)
+        std::printf("%zu files checked in %s, %d differ, %d missing\n", files.size(), where.c_str(), differing,
+                    missing);
+    else if (check)
         std::printf("%zu files checked, %d differ\n", files.size(), differing);
-    return differing ? 1 : 0;
+    return differing || missing ? 1 : 0;
 }
