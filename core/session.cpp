@@ -92,9 +92,9 @@ bool script_files_problem(const char* program, char* out, size_t size)
     return true;
 }
 
-SessionStart session_build_script(InitList** initList)
+SessionStart session_build_script(InitList** initList, ScriptErrors errors)
 {
-    return build_script(initList, [] { return InitScriptInterface(); });
+    return build_script(initList, [errors] { return InitScriptInterface(errors); });
 }
 
 SessionStart session_build_script(InitList** initList, const ScriptTexts& texts)
@@ -102,12 +102,12 @@ SessionStart session_build_script(InitList** initList, const ScriptTexts& texts)
     return build_script(initList, [&texts] { return InitScriptInterface(texts); });
 }
 
-SessionStart session_start(InitList** initList)
+SessionStart session_start(InitList** initList, ScriptErrors errors)
 {
     *initList = nullptr;
     if (!arena_create(DEMO_ARENA_SIZE))
         return SessionStart::NoArena;
-    return session_build_script(initList);
+    return session_build_script(initList, errors);
 }
 
 SessionStart session_start(InitList** initList, BuildReport& report)

@@ -44,11 +44,11 @@ enum class SessionStart {
 
 // Builds the script: InitScriptInterface, the init list into `initList` and
 // the timeline into g_timeline (null when anything fails).
-SessionStart session_build_script(InitList** initList);
+SessionStart session_build_script(InitList** initList, ScriptErrors errors = ScriptErrors::StopAtFirst);
 // The same from the files' texts as already read (the preview's reloads).
 SessionStart session_build_script(InitList** initList, const ScriptTexts& texts);
 // Creates the arena, then builds the script.
-SessionStart session_start(InitList** initList);
+SessionStart session_start(InitList** initList, ScriptErrors errors = ScriptErrors::StopAtFirst);
 // The same, with each diagnostic of the build collected in `report` with its
 // file and line.
 SessionStart session_start(InitList** initList, BuildReport& report);

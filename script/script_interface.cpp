@@ -20,28 +20,31 @@ namespace {
 // Builds the tree from the three files, loading each through `load`, and the
 // lists after the first two.
 template <typename Load>
-int32_t build_interface(Load load)
+int32_t build_interface(Load load, ScriptErrors errors = ScriptErrors::StopAtFirst)
 {
     ParamManager* root = new (std::nothrow) ParamManager();
     if (!root) {
         diag_log("Error: Out of memory while creating the parameter tree!\n");
         return 0;
     }
+    const bool all = errors == ScriptErrors::ReportAll;
     load(root, 0);
-    if (!BuildInitList())
+    const bool inits = BuildInitList(errors);
+    if (!inits && !all)
         return 0;
     load(root, 1);
-    if (!BuildSceneList())
+    const bool scenes = BuildSceneList(errors);
+    if (!scenes && !all)
         return 0;
     load(root, 2);
-    return 1;
+    return inits && scenes;
 }
 
 } // namespace
 
-int32_t InitScriptInterface()
+int32_t InitScriptInterface(ScriptErrors errors)
 {
-    return build_interface([](ParamManager* root, int32_t file) { root->Load(SCRIPT_FILE_NAMES[file]); });
+    return build_interface([](ParamManager* root, int32_t file) { root->Load(SCRIPT_FILE_NAMES[file]); }, errors);
 }
 
 int32_t InitScriptInterface(const ScriptTexts& texts)
@@ -52,7 +55,7 @@ int32_t InitScriptInterface(const ScriptTexts& texts)
     });
 }
 
-int32_t BuildInitList()
+int32_t BuildInitList(ScriptErrors errors)
 {
     g_init_list = nullptr;
     ParamSet* root = g_param_root;
@@ -73,12 +76,18 @@ int32_t BuildInitList()
         diag_log("Error: Out of memory while building the init list!\n");
         return 0;
     }
+    bool built = true;
     for (size_t i = 0; i < sets.size(); ++i) {
         Routine routine = FuncTable_GetFunc(sets[i], "func", false);
-        if (routine == routine_error())
-            return 0;
+        if (routine == routine_error()) {
+            if (errors == ScriptErrors::StopAtFirst)
+                return 0;
+            built = false;
+        }
         list[i] = routine;
     }
+    if (!built)
+        return 0;
     list[sets.size()] = nullptr;
     g_init_list = list;
     return 1;
@@ -88,7 +97,7 @@ namespace {
 
 // Appends one played scene to `words`; 0 after printing why it failed.
 int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderIndex, ParamSet* scenes,
-                     int64_t& start)
+                     int64_t& start, ScriptErrors errors)
 {
     Param* nameParam = entry->Find("scene_name");
     if (!nameParam) {
@@ -113,8 +122,16 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
         diag_log("Error: Couldn't find time_length tag in scene %s!\n", sceneName.c_str());
         return 0;
     }
+    // Accepted, but the next scene then starts inside this one's time.
+    if (length->GetInt() < 0) {
+        DiagSubject subject(length);
+        diag_log("Warning: Scene %s in order %i has a negative time_length of %d ms: the next scene starts %d ms "
+                 "into its own animation!\n",
+                 sceneName.c_str(), orderIndex, length->GetInt(), -length->GetInt());
+    }
     words.push_back(static_cast<ScriptWord>(start));
     words.push_back(routineCount);
+    bool routinesFound = true;
     for (Param* child : definition->Children()) {
         if (!child->IsSet())
             continue;
@@ -126,10 +143,15 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
             return 0;
         }
         Routine routine = FuncTable_GetFunc(static_cast<ParamSet*>(child), "func", false);
-        if (routine == routine_error())
-            return 0;
+        if (routine == routine_error()) {
+            if (errors == ScriptErrors::StopAtFirst)
+                return 0;
+            routinesFound = false;
+        }
         words.push_back(word_of(routine));
     }
+    if (!routinesFound)
+        return 0;
     words.push_back(0); // the second routine list, always empty
 
     ParamSet* transition = entry->GetSet("transition");
@@ -190,7 +212,7 @@ int32_t append_scene(std::vector<ScriptWord>& words, ParamSet* entry, int orderI
 
 } // namespace
 
-int32_t BuildSceneList()
+int32_t BuildSceneList(ScriptErrors errors)
 {
     g_scene_words = nullptr;
     g_scene_word_count = 0;
@@ -221,9 +243,16 @@ int32_t BuildSceneList()
 
     std::vector<ScriptWord> words;
     int64_t start = 0;
-    for (size_t i = 0; i < entries.size(); ++i)
-        if (!append_scene(words, entries[i], static_cast<int>(i), scenes, start))
-            return 0;
+    bool built = true;
+    for (size_t i = 0; i < entries.size(); ++i) {
+        if (!append_scene(words, entries[i], static_cast<int>(i), scenes, start, errors)) {
+            if (errors == ScriptErrors::StopAtFirst)
+                return 0;
+            built = false;
+        }
+    }
+    if (!built)
+        return 0;
     words.push_back(static_cast<ScriptWord>(start));
     words.push_back(0);
     words.push_back(0);

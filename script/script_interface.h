@@ -45,10 +45,15 @@ struct ScriptTexts {
     size_t length[SCRIPT_FILE_COUNT] = {};
 };
 
+// How far a build goes after a problem: the programs stop at the first, as
+// the builder always has; a script check goes on through every init routine
+// and scene so that one pass reports all it can find. The result is the same.
+enum class ScriptErrors { StopAtFirst, ReportAll };
+
 // 1 when both lists were built, 0 after a failure (reason in the log).
-int32_t InitScriptInterface();
+int32_t InitScriptInterface(ScriptErrors errors = ScriptErrors::StopAtFirst);
 // The same from texts already read, each parsed under its file's name.
 int32_t InitScriptInterface(const ScriptTexts& texts);
 // Build from the tree under g_param_root; 1 = success, 0 = failure.
-int32_t BuildInitList();
-int32_t BuildSceneList();
+int32_t BuildInitList(ScriptErrors errors = ScriptErrors::StopAtFirst);
+int32_t BuildSceneList(ScriptErrors errors = ScriptErrors::StopAtFirst);

@@ -36,13 +36,14 @@ std::string play(const std::string& name, const std::string& extra = "")
 std::string order(const std::string& plays) { return "<order>\n" + plays + "</order>\n"; }
 
 // Builds the script from the given files in a scratch directory; InitScriptInterface's result.
-int32_t build(const std::string& init, const std::string& demo, const std::string& config = "")
+int32_t build(const std::string& init, const std::string& demo, const std::string& config = "",
+              ScriptErrors errors = ScriptErrors::StopAtFirst)
 {
     ScratchDir dir;
     dir.write("data/init.conf", init);
     dir.write("data/demo.conf", demo);
     dir.write("data/config.conf", config);
-    return InitScriptInterface();
+    return InitScriptInterface(errors);
 }
 
 } // namespace
@@ -171,6 +172,38 @@ TEST(ScriptInterface, EachFailureReportsItsReasonInCheckOrder)
 }
 
 // Registration by static initialisers in order, exact names, each role called in its own form.
+// A script check goes on through every init routine, scene and routine, so one pass reports all it can find; the
+// programs stop at the first problem. Either way the build fails. A negative length builds, with a warning.
+TEST(ScriptInterface, ACheckReportsEveryProblemTheProgramsStopAtTheFirst)
+{
+    const std::string init =
+        "<init1>\nfunc = nosuch1\n</init1>\n<init2>\nfunc = black\n</init2>\n<init3>\nfunc = nosuch2\n</init3>\n";
+    const std::string demo =
+        "<scenes>\n" + scene("a", "1000") + scene("b", "1000", "nosuch3") +
+        "<c>\ntime_length = 5\n<routine>\nfunc = nosuch4\n</routine>\n<routine>\nfunc = nosuch5\n</routine>\n</c>\n"
+        "</scenes>\n" +
+        order(play("a") + play("b") + play("missing") + play("c"));
+    auto unknown = [](const char* name) {
+        return std::string("Error: Couldn't find function ") + name + " in function table!\n";
+    };
+    LogCapture all;
+    EXPECT_EQ(build(init, demo, "", ScriptErrors::ReportAll), 0);
+    EXPECT_EQ(all.lines, (std::vector<std::string>{unknown("nosuch1"), unknown("nosuch2"), unknown("nosuch3"),
+                                                   "Error: Couldn't find scene missing in scene list!\n",
+                                                   unknown("nosuch4"), unknown("nosuch5")}));
+    LogCapture first;
+    EXPECT_EQ(build(init, demo), 0);
+    EXPECT_EQ(first.lines, std::vector<std::string>{unknown("nosuch1")});
+
+    LogCapture warned;
+    EXPECT_EQ(build("", "<scenes>\n" + scene("a", "1000") + scene("back", "-400") + "</scenes>\n" +
+                            order(play("a") + play("back") + play("a"))),
+              1);
+    EXPECT_EQ(warned.lines, std::vector<std::string>{"Warning: Scene back in order 1 has a negative time_length of "
+                                                     "-400 ms: the next scene starts 400 ms into its own animation!\n"});
+    EXPECT_EQ(g_scene_words[g_scene_word_count - 4], 1600) << "the end: the lengths' sum, as before";
+}
+
 TEST(FuncTable, RegisteredRoutinesAreFoundByExactNameAndCalledInTheirForm)
 {
     const char* names[] = {"music_init", "test_init", "black", "white", "sample_transition_post",

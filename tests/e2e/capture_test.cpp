@@ -154,6 +154,25 @@ TEST(Capture, CheckReportsABrokenScriptWithFileAndLine)
     run = capture("--check");
     EXPECT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("script builds"), std::string::npos) << run.output;
+
+    // Every problem in one pass: both unknown routines, each at its line.
+    dir.write("data/demo.conf", "<scenes>\n<a>\ntime_length = 1000\n<routine>\nfunc = nosuch1\n</routine>\n"
+                                "<routine>\nfunc = nosuch2\n</routine>\n</a>\n</scenes>\n<order>\n<scene>\n"
+                                "scene_name = a\n</scene>\n</order>\n");
+    run = capture("--check");
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("data/demo.conf:5: Error: Couldn't find function nosuch1"), std::string::npos)
+        << run.output;
+    EXPECT_NE(run.output.find("data/demo.conf:8: Error: Couldn't find function nosuch2"), std::string::npos)
+        << run.output;
+
+    // A mismatched end tag is an error the parser steps over: the script builds, the check fails.
+    write_script(dir, 1000, "fill_red");
+    dir.write("data/config.conf", "<notes>\nx = 1\n</notes>\n</other>\n");
+    run = capture("--check");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("ParamManager: Error: Mismatched end tag"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("the check failed: 1 error reported above"), std::string::npos) << run.output;
 }
 
 TEST(Capture, BadUsageExitsWith2)

@@ -54,8 +54,14 @@ void print_line(const char* text, void*)
 }
 
 // "data/demo.conf:12: Error: ..." where a location is known.
+// Errors --check printed: a script that builds despite one (a mismatched end
+// tag, which the parser skips) still fails the check.
+int s_check_errors = 0;
+
 void print_located(const char* text, void*)
 {
+    if (std::strstr(text, "Error:"))
+        ++s_check_errors;
     SourceLocation at = diagnostic_location();
     if (at.file)
         std::printf("%s:%d: %s", at.file, at.line, text);
@@ -247,8 +253,9 @@ int run_capture(const CaptureOptions& options)
     // --check and --log print each diagnostic as it comes; otherwise they
     // are kept, with file and line, for the message when the build fails.
     static BuildReport report;
-    const SessionStart start =
-        options.check || options.log ? session_start(&initList) : session_start(&initList, report);
+    const SessionStart start = options.check ? session_start(&initList, ScriptErrors::ReportAll)
+                               : options.log ? session_start(&initList)
+                                             : session_start(&initList, report);
     if (start == SessionStart::InterfaceFailed || start == SessionStart::ScriptFailed) {
         std::fputs(report.text, stderr);
         std::fprintf(stderr, "vigil-capture: %s failed\n",
@@ -276,6 +283,10 @@ int run_capture(const CaptureOptions& options)
             std::printf("warning: the timeline ends at %d ms, after the end of the soundtrack at %d ms: "
                         "the music position stops there and the demo never reaches its end\n",
                         endMs, soundtrackMs);
+        if (s_check_errors) {
+            std::printf("the check failed: %d error%s reported above\n", s_check_errors, s_check_errors == 1 ? "" : "s");
+            return 1;
+        }
         return 0;
     }
 
