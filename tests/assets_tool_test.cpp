@@ -50,6 +50,9 @@ TEST(AssetsTool, RefusalsNameTheirReasonWithTheRightStatus)
     ASSERT_TRUE(encode_jpeg(file, grey, 2, 2, 1, 90, false));
     file.resize(file.size() - 2);
     ASSERT_TRUE(write_file("cut.jpg", file));
+    ASSERT_TRUE(write_file("zero.tga", {}));
+    ASSERT_TRUE(write_file("zero.jpg", {}));
+    ASSERT_TRUE(write_file("song.mp3", {'I', 'D', '3', 4, 0, 0, 0, 0, 0, 0}));
 
     struct Case {
         std::string arguments;
@@ -62,12 +65,18 @@ TEST(AssetsTool, RefusalsNameTheirReasonWithTheRightStatus)
         {"pack build new.pack " + std::string(128, 'n') + "=cut.jpg", 2, "at most 127"},
         {"pack build new.pack x/A.bin=cut.jpg y\\\\a.BIN=cut.jpg", 2, "have the same base name"},
         {"decode cut.jpg out.png", 1, "end-of-image marker"},
+        // What the file is, where the decoder's own message cannot tell.
+        {"tga zero.tga out.png", 1, "zero.tga: refused: the file is empty (0 bytes)"},
+        {"tga cut.jpg out.png", 1, "cut.jpg: refused: it is a JPEG file, not a TGA file (vigil-assets decode reads it)"},
+        {"decode zero.jpg out.png", 1, "zero.jpg: the file is empty (0 bytes)"},
+        {"decode song.mp3 out.png", 1, "song.mp3: it is an MP3 file, not a JPEG or GIF picture"},
     };
     for (const Case& c : cases) {
         std::string output;
         const int status = run_tool(c.arguments, output);
         EXPECT_EQ(status, c.status) << c.arguments << "\n" << output;
         EXPECT_NE(output.find(c.says), std::string::npos) << c.arguments << "\n" << output;
+        EXPECT_EQ(output.find("a_data="), std::string::npos) << "no pointer values: " << c.arguments << "\n" << output;
     }
 }
 

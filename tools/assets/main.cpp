@@ -93,6 +93,25 @@ const char* kind_of(const uint8_t* data, uint32_t length)
     return "other";
 }
 
+// What a refused file is, where its first bytes tell more than the
+// decoder's own message: empty, or a file of another kind. Null otherwise.
+const char* what_it_is(const std::vector<uint8_t>& bytes, const char* expected)
+{
+    static char text[160];
+    const uint32_t length = static_cast<uint32_t>(bytes.size());
+    const char* kind = kind_of(bytes.data(), length);
+    if (length == 0)
+        return "the file is empty (0 bytes)";
+    if (length >= 8 && std::memcmp(bytes.data(), "\x89PNG\r\n\x1a\n", 8) == 0)
+        kind = "PNG";
+    if (std::strcmp(kind, "other") == 0 || std::strstr(expected, kind))
+        return nullptr;
+    const bool picture = std::strcmp(kind, "JPEG") == 0 || std::strcmp(kind, "GIF") == 0;
+    std::snprintf(text, sizeof text, "it is %s %s file, not %s%s", kind[0] == 'M' ? "an" : "a", kind, expected,
+                  picture && std::strstr(expected, "TGA") ? " (vigil-assets decode reads it)" : "");
+    return text;
+}
+
 int decode(int argc, char** argv)
 {
     if (argc < 4 || argc > 5 || (argc == 5 && std::strcmp(argv[4], "--alpha") != 0))
@@ -104,8 +123,12 @@ int decode(int argc, char** argv)
     int32_t width = 0, height = 0;
     uint8_t* pixels = alpha ? DecodeAlphaImage(bytes.data(), static_cast<uint32_t>(bytes.size()), &width, &height)
                             : DecodeImage(bytes.data(), static_cast<uint32_t>(bytes.size()), &width, &height);
-    if (!pixels)
-        return fail(std::string(argv[2]) + ": refused: " + image_decode_failure());
+    if (!pixels) {
+        fail(std::string(argv[2]) + ": refused: " + image_decode_failure());
+        if (const char* what = what_it_is(bytes, "a JPEG or GIF picture"))
+            fail(std::string(argv[2]) + ": " + what);
+        return 1;
+    }
     if (!alpha) {
         // Colour pixels always have alpha 255: the PNG holds red, green, blue.
         std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
@@ -127,11 +150,17 @@ int tga(int argc, char** argv)
     std::vector<uint8_t> bytes;
     if (!read_file(argv[2], bytes))
         return fail(std::string("cannot read ") + argv[2]);
+    // The loader takes no empty buffer (it would name its null arguments).
+    if (bytes.empty())
+        return fail(std::string(argv[2]) + ": refused: the file is empty (0 bytes); a TGA file starts with an "
+                                           "18-byte header");
     int32_t width = 0, height = 0, bpp = 0;
     const int before = s_diagnostics;
     uint8_t* pixels = LoadTGA(bytes.data(), &width, &height, &bpp, static_cast<uint32_t>(bytes.size()));
-    if (!pixels && s_diagnostics > before)
-        return fail(std::string(argv[2]) + ": refused (see the message above)");
+    if (!pixels && s_diagnostics > before) {
+        const char* what = what_it_is(bytes, "a TGA file");
+        return fail(std::string(argv[2]) + ": refused" + (what ? std::string(": ") + what : " (see the message above)"));
+    }
     // LoadTGA's one silent refusal: the pixels (whose size it has written
     // out by then) do not fit in memory.
     if (!pixels)
