@@ -50,15 +50,18 @@ void* arena_alloc_aligned(Arena& arena, size_t n, size_t align)
     // Work in 64 bits: a huge request must not wrap round to a small one.
     if (n > static_cast<size_t>(INT32_MAX))
         return nullptr;
+    // A request of 0 bytes still costs one unit: every result must be a
+    // distinct address inside what was handed out, never the cursor that the
+    // next request (or the block's end) shares.
     uint64_t unit = static_cast<uint64_t>(ARENA_UNIT);
-    uint64_t rounded = (static_cast<uint64_t>(n) + unit - 1) & ~(unit - 1);
+    uint64_t served = n == 0 ? 1 : static_cast<uint64_t>(n);
+    uint64_t rounded = (served + unit - 1) & ~(unit - 1);
     uint64_t padding = 0;
     if (align > unit) {
         uintptr_t address = reinterpret_cast<uintptr_t>(arena.cursor);
         padding = (align - (address & (align - 1))) & (align - 1);
     }
-    uint64_t gap = n > 0 ? static_cast<uint64_t>(ARENA_REDZONE) : 0;
-    uint64_t need = padding + rounded + gap;
+    uint64_t need = padding + rounded + static_cast<uint64_t>(ARENA_REDZONE);
     if (need > static_cast<uint64_t>(arena.remaining))
         return nullptr;
 
@@ -66,6 +69,8 @@ void* arena_alloc_aligned(Arena& arena, size_t n, size_t align)
     arena.cursor += need;
     arena.remaining -= static_cast<int32_t>(need);
     arena.used += static_cast<int32_t>(need);
+    // Only the n bytes asked for become usable: a zero-byte result stays
+    // poisoned, so the sanitizer build reports a read or write through it.
     ARENA_UNPOISON(result, n);
     return result;
 }

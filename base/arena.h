@@ -40,7 +40,8 @@ extern Arena g_arena;
 // the size is not positive or the C heap refuses.
 bool arena_create(Arena& arena, int32_t size);
 // Hands out `n` bytes (rounded up to ARENA_UNIT), or null when they do not
-// fit; a request of 0 bytes returns the cursor and advances nothing.
+// fit. A request of 0 bytes takes one unit like a request of 1, so every
+// result is distinct and lies inside the bytes handed out.
 void* arena_alloc(Arena& arena, size_t n);
 // As arena_alloc, with the result aligned to `align` (a power of two).
 void* arena_alloc_aligned(Arena& arena, size_t n, size_t align);

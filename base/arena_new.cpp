@@ -18,23 +18,31 @@
 //   are what standard containers and strings call, and those write into the
 //   result unchecked, so there a null would be a write through null: instead
 //   they print what ran out and end the process with status 1.
+// - A size that no block can hold at its alignment (above SIZE_MAX - align,
+//   where rounding it up would wrap round to a small number) is refused before
+//   either allocator sees it: the plain forms throw std::bad_alloc, as for any
+//   request that cannot be met at all, and the nothrow forms return null.
 #include "base/arena.h"
 #include "base/heap.h"
 
 #include <atomic>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <new>
 
 namespace {
 
-// The range of the arena's block, kept after its release so that deleting an
-// object that lived there never hands its address to free(). Written by the
-// arena's thread, read by delete on any thread: atomics, relaxed, because a
-// pointer into the block only reaches another thread through some hand-over
-// that already orders the store before the delete.
+// The bytes of the arena's block handed out so far, [start, end), kept after
+// its release so that deleting an object that lived there never hands its
+// address to free(). The end is the furthest use ever reached: a rewind lowers
+// the arena's use, but what was handed out above the mark is still arena
+// memory when it is deleted later. Written by the arena's thread, read by
+// delete on any thread: atomics, relaxed, because a pointer into the block
+// only reaches another thread through some hand-over that already orders the
+// store before the delete.
 std::atomic<uintptr_t> s_block_start{0};
-std::atomic<uintptr_t> s_block_end{0};
+std::atomic<uintptr_t> s_handed_out_end{0};
 
 bool from_program(const void* caller)
 {
@@ -48,29 +56,43 @@ bool served_by_arena(const void* caller)
     return arena_owned_by_this_thread() && arena_active(g_arena) && from_program(caller);
 }
 
-void remember_block()
+// After each allocation the arena served, on its thread: extends the range
+// handed out (a new block starts a new range).
+void remember_handed_out()
 {
     auto start = reinterpret_cast<uintptr_t>(g_arena.base);
-    if (s_block_start.load(std::memory_order_relaxed) == start)
-        return;
-    s_block_end.store(start + static_cast<uintptr_t>(g_arena.capacity), std::memory_order_relaxed);
-    s_block_start.store(start, std::memory_order_relaxed);
+    auto end = start + static_cast<uintptr_t>(g_arena.used);
+    if (s_block_start.load(std::memory_order_relaxed) != start) {
+        s_handed_out_end.store(end, std::memory_order_relaxed);
+        s_block_start.store(start, std::memory_order_relaxed);
+    } else if (end > s_handed_out_end.load(std::memory_order_relaxed)) {
+        s_handed_out_end.store(end, std::memory_order_relaxed);
+    }
 }
 
 bool in_arena_block(const void* p)
 {
     auto address = reinterpret_cast<uintptr_t>(p);
     return address >= s_block_start.load(std::memory_order_relaxed) &&
-           address < s_block_end.load(std::memory_order_relaxed);
+           address < s_handed_out_end.load(std::memory_order_relaxed);
 }
 
 void* allocate(size_t n, size_t align, bool fromArena)
 {
     if (fromArena) {
-        remember_block();
-        return arena_alloc_aligned(g_arena, n, align);
+        void* p = arena_alloc_aligned(g_arena, n, align);
+        if (p)
+            remember_handed_out();
+        return p;
     }
     return platform_heap_alloc(n, align);
+}
+
+// Whether no block can hold `n` bytes at `align`: rounding the size up to the
+// alignment would wrap.
+bool beyond_any_block(size_t n, size_t align)
+{
+    return n > SIZE_MAX - align;
 }
 
 [[noreturn]] void out_of_memory(size_t n, bool fromArena)
@@ -94,6 +116,8 @@ void* allocate(size_t n, size_t align, bool fromArena)
 
 void* allocate_or_stop(size_t n, size_t align, const void* caller)
 {
+    if (beyond_any_block(n, align))
+        throw std::bad_alloc();
     bool fromArena = served_by_arena(caller);
     void* p = allocate(n, align, fromArena);
     if (!p)
@@ -103,6 +127,8 @@ void* allocate_or_stop(size_t n, size_t align, const void* caller)
 
 void* allocate_or_null(size_t n, size_t align, const void* caller)
 {
+    if (beyond_any_block(n, align))
+        return nullptr;
     return allocate(n, align, served_by_arena(caller));
 }
 

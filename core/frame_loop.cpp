@@ -65,14 +65,21 @@ FrameResult frame_advance(FrameLoop& loop, double T, MusicClock music)
 
 FrameResult frame_skip(FrameLoop& loop, double T, MusicClock music)
 {
-    // The routines push and pop all attributes, which keeps the box in force
-    // inside them; nothing else in the program enables the scissor test.
+    // The routines push and pop all attributes, which keeps the empty box in
+    // force inside them. The box and the test's state in force before are put
+    // back afterwards, so whatever draws next (the seek's target frame, the
+    // preview's overlay) finds them as they were.
+    GLint box[4] = {0, 0, 0, 0};
+    glGetIntegerv(GL_SCISSOR_BOX, box);
+    const GLboolean enabled = glIsEnabled(GL_SCISSOR_TEST);
     glEnable(GL_SCISSOR_TEST);
     glScissor(0, 0, 0, 0);
     g_skip_drawing = true;
     FrameResult result = frame_advance(loop, T, music);
     g_skip_drawing = false;
-    glDisable(GL_SCISSOR_TEST);
+    glScissor(box[0], box[1], box[2], box[3]);
+    if (!enabled)
+        glDisable(GL_SCISSOR_TEST);
     return result;
 }
 

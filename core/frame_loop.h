@@ -33,7 +33,9 @@ FrameResult frame_advance(FrameLoop& loop, double T, MusicClock music);
 // The same frame with nothing rasterised: every routine and hook runs and
 // every GL call is made, so the routines' state and the GL objects end up as
 // if the frame had been drawn, but an empty scissor box keeps every pixel
-// out of the framebuffer. Seeking steps the frames before its target with it.
+// out of the framebuffer; the scissor box and the scissor test's state are
+// put back as they were before. Seeking steps the frames before its target
+// with it.
 // No routine reads the framebuffer back or sets the scissor box itself; one
 // that did would need the frames drawn.
 FrameResult frame_skip(FrameLoop& loop, double T, MusicClock music);

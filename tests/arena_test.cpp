@@ -1,9 +1,12 @@
-// Arena: rounding, exhaustion, zero fill, no reuse, operator new served from it.
+// Arena: rounding, exhaustion, zero fill, no reuse, operator new served from it; the heap path's refusals.
 #include "base/arena.h"
+#include "base/heap.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <dlfcn.h>
 #include <latch>
@@ -38,11 +41,12 @@ TEST(Arena, RoundsToTheUnitHandsOutZeroedMemoryOnceAndAligns)
     ASSERT_EQ(ARENA_UNIT, 16);
     LocalArena a(1 << 16);
     char* start = a.arena.cursor;
-    EXPECT_TRUE(arena_alloc(a.arena, 0) == start && arena_alloc(a.arena, 0) == start) << "a zero request moved";
-    char* p[4];
-    for (int i = 0; const size_t n : {1, 16, 17, 1})
+    char* p[6];
+    for (int i = 0; const size_t n : {0, 0, 1, 16, 17, 1})
         p[i++] = static_cast<char*>(arena_alloc(a.arena, n));
-    EXPECT_TRUE(p[0] == start && p[1] - p[0] == STEP && p[2] - p[1] == STEP && p[3] - p[2] == STEP + 16);
+    // A zero request costs a unit like a request of 1: each result is its own, and so is the next request's.
+    EXPECT_TRUE(p[0] == start && p[1] - p[0] == STEP && p[2] - p[1] == STEP) << "zero requests share an address";
+    EXPECT_TRUE(p[3] - p[2] == STEP && p[4] - p[3] == STEP && p[5] - p[4] == STEP + 16);
     EXPECT_TRUE(a.arena.used == a.arena.cursor - a.arena.base && a.arena.used + a.arena.remaining == a.arena.capacity);
     EXPECT_EQ(reinterpret_cast<uintptr_t>(arena_alloc_aligned(a.arena, 10, 256)) % 256, 0u);
 
@@ -116,10 +120,13 @@ TEST(Arena, GlobalOperatorNewUsesTheProcessArena)
     auto* aligned = new (std::align_val_t{128}) char[5];
     auto* nothrowHuge = new (std::nothrow) char[2 << 20];
     auto* plain = new double(1.5);
+    char* zero[3] = {new char[0], new char[0], new char[16]};
 
     arena_release();
 
     EXPECT_TRUE(block.holds(firstAddress) && block.holds(second) && block.holds(aligned) && block.holds(plain));
+    EXPECT_TRUE(block.holds(zero[0]) && zero[1] != zero[0] && zero[2] != zero[1] && zero[2] != zero[0])
+        << "zero-byte new and the next one share an address";
     EXPECT_NE(firstAddress, reinterpret_cast<uintptr_t>(second)) << "deleted memory was handed out again";
     EXPECT_EQ(second3, 0) << "fresh memory must read as zero";
     EXPECT_EQ(reinterpret_cast<uintptr_t>(aligned) % 128, 0u);
@@ -163,6 +170,75 @@ TEST(Arena, OtherThreadsAreServedFromTheHeap)
     EXPECT_EQ(cursorAfter - cursorBefore, COUNT * STEP) << "only the owner moves the bump pointer";
 }
 
+// Filled to its last unit, the arena serves a zero-byte new[] from that unit, which leaves it exactly full; the
+// delete[] of that allocation is the arena's (a no-op), not free()'s.
+TEST(Arena, AZeroByteNewTakesTheLastUnitAndItsDeleteStaysInTheArena)
+{
+    ASSERT_FALSE(arena_active(g_arena));
+    ASSERT_TRUE(arena_create(1 << 16));
+    const Block block;
+    // A request of k bytes, a multiple of the unit, costs k plus the gap.
+    char* filler = new char[static_cast<size_t>(g_arena.remaining - STEP - ARENA_REDZONE)];
+    int32_t leftBefore = g_arena.remaining;
+    char* last = new char[0];
+    int32_t leftAfter = g_arena.remaining;
+    delete[] last; // reaching free() here aborts the test
+    arena_release();
+
+    EXPECT_EQ(leftBefore, STEP);
+    EXPECT_EQ(leftAfter, 0) << "a zero-byte new must take a unit";
+    EXPECT_TRUE(block.holds(filler) && block.holds(last) && last > filler);
+    EXPECT_EQ(reinterpret_cast<uintptr_t>(last), block.end - STEP) << "the last unit";
+}
+
+// A rewind lowers the arena's use, but what was handed out above the mark is still arena memory: deleting it
+// later must not reach free().
+TEST(Arena, DeletingWhatARewindGaveBackStaysInTheArena)
+{
+    ASSERT_FALSE(arena_active(g_arena));
+    ASSERT_TRUE(arena_create(1 << 16));
+    const Block block;
+    ArenaMark mark = arena_mark();
+    int* above = new int[64];
+    arena_rewind(mark);
+    delete[] above; // reaching free() here aborts the test
+    arena_release();
+    EXPECT_TRUE(block.holds(above));
+}
+
+// Sizes whose rounding to the alignment would wrap to a small number are refused on the heap path and the arena
+// path: the plain forms throw std::bad_alloc, the nothrow forms give null, the heap never hands out a small block.
+TEST(Arena, SizesTheAlignmentWouldWrapAreRefused)
+{
+    // volatile: sizes the compiler cannot see, so it neither warns nor folds the calls away.
+    volatile size_t huge = SIZE_MAX - 8;
+    for (size_t n : {SIZE_MAX - 8, SIZE_MAX - 63, SIZE_MAX})
+        EXPECT_EQ(platform_heap_alloc(n, 64), nullptr) << SIZE_MAX - n;
+    EXPECT_THROW(operator delete(operator new(huge, std::align_val_t{64}), std::align_val_t{64}), std::bad_alloc);
+    EXPECT_THROW(operator delete[](operator new[](huge, std::align_val_t{4096}), std::align_val_t{4096}),
+                 std::bad_alloc);
+    EXPECT_THROW(operator delete(operator new(huge)), std::bad_alloc);
+    EXPECT_EQ(operator new(huge, std::align_val_t{64}, std::nothrow), nullptr);
+    EXPECT_EQ(operator new[](huge, std::align_val_t{64}, std::nothrow), nullptr);
+    EXPECT_EQ(operator new(huge, std::nothrow), nullptr);
+
+    ASSERT_FALSE(arena_active(g_arena));
+    ASSERT_TRUE(arena_create(1 << 16));
+    int32_t usedBefore = g_arena.used;
+    bool threw = false;
+    try {
+        operator delete(operator new(huge, std::align_val_t{64}), std::align_val_t{64});
+    } catch (const std::bad_alloc&) {
+        threw = true;
+    }
+    void* nothrow = operator new[](huge, std::align_val_t{64}, std::nothrow);
+    int32_t usedAfter = g_arena.used;
+    arena_release();
+    EXPECT_TRUE(threw) << "the arena's plain aligned form";
+    EXPECT_EQ(nothrow, nullptr) << "the arena's nothrow aligned form";
+    EXPECT_EQ(usedAfter, usedBefore);
+}
+
 // Libraries must reach the program's operator new/delete, but no other copy of a standard-library member.
 TEST(Arena, TheProgramExportsItsOperatorNewAndDeleteAndNothingElseOfTheLibrary)
 {
@@ -191,6 +267,30 @@ TEST(ArenaDeathTest, ContainerGrowthPastTheArenaStopsWithAMessage)
                 grow.push_back(i);
         },
         testing::ExitedWithCode(1), "vigil: out of memory: a request of [0-9]+ bytes does not fit in the arena");
+}
+
+// On the exactly full arena a zero-byte request does not fit either: nothrow new gives null (the block's end is no
+// allocation: its delete[] would reach free(), which aborts), and plain new stops with the out-of-memory message.
+TEST(ArenaDeathTest, AZeroByteNewOnTheFullArenaIsRefusedNotItsEnd)
+{
+    EXPECT_EXIT(
+        {
+            arena_create(1 << 16);
+            // Kept in a volatile: an unused new-expression may be left out.
+            char* volatile filler = new char[static_cast<size_t>(g_arena.remaining - ARENA_REDZONE)];
+            (void)filler;
+            char* beyond = new (std::nothrow) char[0];
+            delete[] beyond;
+            if (g_arena.remaining != 0 || beyond) {
+                std::fprintf(stderr, "%d bytes left, nothrow new[0] gave %p\n", g_arena.remaining,
+                             static_cast<void*>(beyond));
+                std::_Exit(3);
+            }
+            char* volatile plain = new char[0];
+            delete[] plain;
+            std::_Exit(0);
+        },
+        testing::ExitedWithCode(1), "vigil: out of memory: a request of 0 bytes does not fit in the arena");
 }
 
 #if defined(__SANITIZE_ADDRESS__)

@@ -2,6 +2,7 @@
 // linker's __executable_start and etext, calloc and aligned_alloc, free.
 #include "base/heap.h"
 
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
@@ -20,6 +21,10 @@ void* platform_heap_alloc(size_t n, size_t align)
         n = 1;
     if (align <= alignof(std::max_align_t))
         return std::calloc(n, 1);
+    // aligned_alloc takes a multiple of the alignment; a size whose rounding
+    // would wrap round to a small block is refused instead.
+    if (n > SIZE_MAX - align)
+        return nullptr;
     size_t rounded = (n + align - 1) & ~(align - 1);
     void* p = std::aligned_alloc(align, rounded);
     if (p)

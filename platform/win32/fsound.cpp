@@ -35,6 +35,8 @@ constexpr int32_t BYTES_PER_FRAME = CHANNELS * static_cast<int32_t>(sizeof(int16
 constexpr int64_t BUFFER_FRAMES = FSOUND_MIXRATE;
 // Bytes of MP3 handed to the codec per conversion.
 constexpr DWORD SOURCE_CHUNK = 64 * 1024;
+// Under the smallest Layer III frame at 44100 Hz (32 kbit/s: 104 bytes).
+constexpr DWORD SMALLEST_FRAME = 96;
 
 HWAVEOUT s_device = nullptr;
 WAVEHDR* s_headers = nullptr; // the buffers queued for the stream that plays
@@ -67,8 +69,10 @@ void report(const char* what)
     std::fprintf(stderr, "vigil: the soundtrack cannot be decoded: %s\n", what);
 }
 
-// Runs the ACM stream over the frames of `data`, appending the PCM.
-bool convert_all(HACMSTREAM acm, const uint8_t* data, size_t length, Pcm* pcm)
+// Runs the ACM stream over the frames of `data`, appending the PCM, until
+// the codec has given all it holds. `streamBytes`: the PCM the stream's
+// frames hold, beyond which nothing is wanted.
+bool convert_all(HACMSTREAM acm, const uint8_t* data, size_t length, size_t streamBytes, Pcm* pcm)
 {
     DWORD destSize = 0;
     if (acmStreamSize(acm, SOURCE_CHUNK, &destSize, ACM_STREAMSIZEF_SOURCE) != 0 || destSize == 0) {
@@ -123,6 +127,37 @@ bool convert_all(HACMSTREAM acm, const uint8_t* data, size_t length, Pcm* pcm)
             break;
         }
         std::memmove(source, source + header.cbSrcLengthUsed, pending);
+    }
+    // One call with the end flag is not the end: the codec may leave part of
+    // the last chunk untaken, and may hold back decoded output for want of
+    // room in `dest`. That room was sized from the first frame's bit rate,
+    // which a variable-bit-rate stream's later, smaller frames undercut, so
+    // the codec can be holding most of the stream by now. The end conversion
+    // is repeated until a call neither takes input nor gives output. Bounded:
+    // once the PCM the stream's frames hold is in, nothing more is wanted,
+    // and a codec that keeps giving a little at a time is stopped after
+    // enough calls for all of it, a full buffer or one frame each.
+    const size_t maxRounds = streamBytes / destSize + SOURCE_CHUNK / SMALLEST_FRAME + 16;
+    for (size_t round = 0; ok && pcm->size < streamBytes; ++round) {
+        if (header.cbSrcLengthUsed == 0 && header.cbDstLengthUsed == 0)
+            break;
+        if (round == maxRounds) {
+            report("the codec does not stop giving output at the end of the stream; the rest is left out");
+            break;
+        }
+        std::memmove(source, source + header.cbSrcLengthUsed, pending);
+        header.cbSrcLength = pending;
+        header.cbDstLength = destSize;
+        // A codec that refuses a further end call (an empty source, say) has
+        // nothing more to give: what it gave so far stands.
+        if (acmStreamConvert(acm, &header, ACM_STREAMCONVERTF_END) != 0)
+            break;
+        if (!pcm->append(dest, header.cbDstLengthUsed)) {
+            report("no memory for the decoded music");
+            ok = false;
+            break;
+        }
+        pending = header.cbSrcLength - header.cbSrcLengthUsed;
     }
     header.cbSrcLength = SOURCE_CHUNK;
     header.cbDstLength = destSize;
@@ -181,7 +216,9 @@ bool sound_decode_mp3(const uint8_t* data, int64_t size, int16_t** out, int64_t*
         return false;
     }
     Pcm pcm;
-    bool ok = convert_all(acm, data + info.audioStart, length - info.audioStart, &pcm);
+    const size_t streamBytes =
+        static_cast<size_t>(info.audioFrames) * static_cast<size_t>(info.samplesPerFrame) * 2 * info.channels;
+    bool ok = convert_all(acm, data + info.audioStart, length - info.audioStart, streamBytes, &pcm);
     acmStreamClose(acm, 0);
 
     int64_t decoded = ok ? static_cast<int64_t>(pcm.size / (2 * info.channels)) : 0;

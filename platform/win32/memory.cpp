@@ -8,6 +8,7 @@
 
 #include "base/heap.h"
 
+#include <cstdint>
 #include <cstring>
 #include <malloc.h>
 
@@ -44,6 +45,12 @@ void* platform_heap_alloc(size_t n, size_t align)
         n = 1;
     if (align < alignof(std::max_align_t))
         align = alignof(std::max_align_t);
+    // _aligned_malloc asks the heap for the size plus the alignment plus a
+    // pointer, and the CRT's sum is not checked everywhere: a size near
+    // SIZE_MAX would wrap round to a small block, which the fill below would
+    // then overrun. Such a size is refused here.
+    if (n > SIZE_MAX - align - sizeof(void*))
+        return nullptr;
     void* p = _aligned_malloc(n, align);
     if (p)
         std::memset(p, 0, n);

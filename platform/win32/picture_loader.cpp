@@ -50,10 +50,13 @@ bool pixel_size(IPicture* picture, HDC screen, OLE_XSIZE_HIMETRIC hmWidth, OLE_Y
                 int32_t* width, int32_t* height)
 {
     SHORT type = PICTYPE_UNINITIALIZED;
+    // OLE hands the bitmap out as a 32-bit OLE_HANDLE; 64-bit Windows
+    // sign-extends such handles, so it is widened with LongToHandle, not
+    // zero-extended.
     OLE_HANDLE handle = 0;
     BITMAP bitmap{};
     if (SUCCEEDED(picture->get_Type(&type)) && type == PICTYPE_BITMAP && SUCCEEDED(picture->get_Handle(&handle)) &&
-        GetObjectA(reinterpret_cast<HGDIOBJ>(static_cast<uintptr_t>(handle)), sizeof bitmap, &bitmap) ==
+        GetObjectA(LongToHandle(static_cast<LONG>(handle)), sizeof bitmap, &bitmap) ==
             sizeof bitmap) {
         *width = bitmap.bmWidth;
         *height = bitmap.bmHeight < 0 ? -bitmap.bmHeight : bitmap.bmHeight;

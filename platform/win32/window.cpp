@@ -174,6 +174,16 @@ void install_exit_guard()
     std::signal(SIGABRT, &on_abort);
 }
 
+// Flags in the low 32 bits of a key message's lParam, tested as unsigned
+// bits: 1L << 31 overflows the 32-bit signed long of Windows.
+constexpr DWORD KEY_WAS_DOWN = 1u << 30;
+constexpr DWORD KEY_GOING_UP = 1u << 31;
+
+bool key_flag(LPARAM lParam, DWORD flag)
+{
+    return (static_cast<DWORD>(lParam) & flag) != 0;
+}
+
 LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
@@ -185,11 +195,11 @@ LRESULT CALLBACK window_proc(HWND window, UINT message, WPARAM wParam, LPARAM lP
         return 1;
     case WM_KEYDOWN:
         // Bit 30: the key was already down (auto-repeat).
-        if (!(lParam & (1L << 30)))
-            input_key(static_cast<int32_t>(wParam), !(lParam & (1L << 31)));
+        if (!key_flag(lParam, KEY_WAS_DOWN))
+            input_key(static_cast<int32_t>(wParam), !key_flag(lParam, KEY_GOING_UP));
         return 1;
     case WM_KEYUP:
-        input_key(static_cast<int32_t>(wParam), !(lParam & (1L << 31)));
+        input_key(static_cast<int32_t>(wParam), !key_flag(lParam, KEY_GOING_UP));
         return 1;
     case WM_SYSKEYDOWN:
         // Alt and F10 never reach the default procedure: Alt+F4 does not

@@ -16,16 +16,19 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <string>
 #include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace {
 
-// Stereo at half scale, 128 kbit/s with its Info tag: a 440 Hz sine on the
-// left, on the right a chirp from 200 Hz to 3 kHz (it matches itself only
-// unshifted).
-std::vector<uint8_t> make_test_mp3(int64_t frames, std::vector<int16_t>* pcm = nullptr)
+// Stereo at half scale, 128 kbit/s with its Info tag (or as `options` say): a
+// 440 Hz sine on the left, on the right a chirp from 200 Hz to 3 kHz (it
+// matches itself only unshifted).
+std::vector<uint8_t> make_test_mp3(int64_t frames, std::vector<int16_t>* pcm = nullptr,
+                                   const Mp3Options& options = Mp3Options{})
 {
     std::vector<int16_t> source(size_t(2 * frames));
     const double duration = double(frames) / 44100.0;
@@ -36,7 +39,7 @@ std::vector<uint8_t> make_test_mp3(int64_t frames, std::vector<int16_t>* pcm = n
             int16_t(std::lround(16384.0 * std::sin(2.0 * M_PI * (200.0 * t + 1400.0 / duration * t * t))));
     }
     std::vector<uint8_t> mp3;
-    EXPECT_TRUE(encode_mp3(source.data(), frames, Mp3Options{}, &mp3)) << frames << " frames";
+    EXPECT_TRUE(encode_mp3(source.data(), frames, options, &mp3)) << frames << " frames";
     if (pcm)
         *pcm = std::move(source);
     return mp3;
@@ -139,15 +142,23 @@ TEST(SoundPosition, NeverGoesBackNorAheadOfTheDeviceAndRoundsDown)
 // Under one MP3 frame, about a second, and not multiples of 1152, opened at
 // an offset in a block: the encoder delay and padding are trimmed, so both
 // channels match the source within the codec's error (a delay left in, or
-// channels swapped, ruin the chirp's match). What is no stream, and calls
+// channels swapped, ruin the chirp's match); so is a variable-bit-rate
+// stream's, whose Xing tag carries them. What is no stream, and calls
 // without a stream, are refused.
 TEST(FSoundDecode, GivesBackTheSourceFramesInPhaseAndRefusesWhatIsNoStream)
 {
     std::vector<char> block;
-    for (int64_t frames : {1000, 44223, 100000}) {
-        SCOPED_TRACE(frames);
+    Mp3Options vbr;
+    vbr.vbrLevel = 4;
+    for (auto [frames, options] : {std::pair{int64_t{1000}, Mp3Options{}}, std::pair{int64_t{44223}, Mp3Options{}},
+                                   std::pair{int64_t{100000}, Mp3Options{}}, std::pair{int64_t{100000}, vbr}}) {
+        SCOPED_TRACE(testing::Message() << frames << (options.vbrLevel >= 0 ? " frames, VBR" : " frames"));
         std::vector<int16_t> source;
-        const std::vector<uint8_t> mp3 = make_test_mp3(frames, &source);
+        const std::vector<uint8_t> mp3 = make_test_mp3(frames, &source, options);
+        if (options.vbrLevel >= 0) {
+            EXPECT_NE(std::search(mp3.begin(), mp3.begin() + 64, std::begin("Xing"), std::end("Xing") - 1),
+                      mp3.begin() + 64) << "a variable-bit-rate stream carries a Xing tag";
+        }
         block.assign(7, '\x55');
         block.insert(block.end(), mp3.begin(), mp3.end());
         FSOUND_STREAM* stream = FSOUND_Stream_Open(block.data(), 0x8001, 7, int(mp3.size()));

@@ -4,12 +4,15 @@
 //   size, and the same pixels within a tolerance (JPEG decoders round their
 //   inverse transforms and chroma upsampling differently; GIF pixels are
 //   exact).
-// - The soundtrack through the Audio Compression Manager: the same length
-//   as libmpg123's gapless decode within 3 ms, and the same samples (so the
-//   same onsets) within rounding.
+// - The soundtrack, and a variable-bit-rate stream the Linux side encoded,
+//   through the Audio Compression Manager: the same length as libmpg123's
+//   gapless decode within 3 ms, and the same samples (so the same onsets)
+//   within rounding.
+// - operator new on the Windows heap refuses sizes its alignment would wrap.
 // Prints one PASS or FAIL line per check and exits 1 after any failure.
 #include "assets/embedded.h"
 #include "assets/image.h"
+#include "base/heap.h"
 #include "platform/fsound.h"
 #include "tests/win/reference.h"
 
@@ -19,6 +22,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
@@ -90,18 +94,20 @@ void compare_picture(const std::string& dir, const EmbeddedFile& file)
     check(ok, name.c_str(), detail);
 }
 
-void compare_soundtrack(const std::string& dir)
+// One MP3 stream through the Audio Compression Manager against libmpg123's
+// decode of it (`reference`, interleaved stereo 16-bit frames).
+void compare_decode(const char* what, const uint8_t* mp3, size_t mp3Bytes, const std::vector<uint8_t>& reference)
 {
-    std::vector<uint8_t> reference = read_file(dir + "/soundtrack.pcm");
-    const EmbeddedFile* mp3 = embedded_find("soundtrack.mp3");
-    FSOUND_STREAM* stream = mp3 ? FSOUND_Stream_Open(reinterpret_cast<const char*>(mp3->data),
-                                                     FSOUND_LOADMEMORY | FSOUND_LOOP_OFF, 0,
-                                                     static_cast<int>(mp3->length))
-                                : nullptr;
+    std::string name = what;
+    FSOUND_STREAM* stream =
+        mp3Bytes ? FSOUND_Stream_Open(reinterpret_cast<const char*>(mp3), FSOUND_LOADMEMORY | FSOUND_LOOP_OFF, 0,
+                                      static_cast<int>(mp3Bytes))
+                 : nullptr;
     int64_t frames = 0;
     const int16_t* pcm = fsound_stream_pcm(stream, &frames);
     if (!pcm || reference.empty()) {
-        check(false, "the soundtrack decodes through the ACM", pcm ? "no reference" : "no stream");
+        check(false, (name + " decodes through the ACM").c_str(), pcm ? "no reference" : "no stream");
+        FSOUND_Stream_Close(stream);
         return;
     }
     const auto* ref = reinterpret_cast<const int16_t*>(reference.data());
@@ -109,7 +115,8 @@ void compare_soundtrack(const std::string& dir)
     char detail[160];
     std::snprintf(detail, sizeof detail, "%lld frames, libmpg123 %lld", static_cast<long long>(frames),
                   static_cast<long long>(refFrames));
-    check(std::llabs(frames - refFrames) <= 3 * 44, "the ACM decode lasts as long as libmpg123's (3 ms)", detail);
+    check(std::llabs(frames - refFrames) <= 3 * 44, (name + ": the ACM decode lasts as long as libmpg123's (3 ms)").c_str(),
+          detail);
 
     // The samples themselves, aligned from the first: both decoders implement
     // the same standard, so what remains is rounding. Samples that agree to
@@ -124,8 +131,44 @@ void compare_soundtrack(const std::string& dir)
     }
     double snr = 10 * std::log10(signal / std::max(diff, 1.0));
     std::snprintf(detail, sizeof detail, "signal to difference %.1f dB", snr);
-    check(snr > 40, "the ACM decode matches libmpg123's samples", detail);
+    check(snr > 40, (name + ": the ACM decode matches libmpg123's samples").c_str(), detail);
     FSOUND_Stream_Close(stream);
+}
+
+// The embedded soundtrack (constant bit rate).
+void compare_soundtrack(const std::string& dir)
+{
+    const EmbeddedFile* mp3 = embedded_find("soundtrack.mp3");
+    compare_decode("the soundtrack", mp3 ? mp3->data : nullptr, mp3 ? mp3->length : 0,
+                   read_file(dir + "/soundtrack.pcm"));
+}
+
+// A variable-bit-rate stream whose first frame is far larger than its
+// average: the codec, sized by that first frame, holds output back, and all
+// of it must come out by the end.
+void compare_vbr(const std::string& dir)
+{
+    std::vector<uint8_t> mp3 = read_file(dir + "/" + VBR_MP3);
+    compare_decode("the variable-bit-rate stream", mp3.data(), mp3.size(), read_file(dir + "/" + VBR_PCM));
+}
+
+// operator new on the Windows heap: a size whose rounding to the alignment
+// would wrap is refused (a small block would be overrun by its zero fill).
+void check_operator_new_refuses_wrapping_sizes()
+{
+    volatile size_t huge = SIZE_MAX - 8; // unknown to the compiler: no warning, no folding
+    bool heapRefuses = platform_heap_alloc(huge, 64) == nullptr && platform_heap_alloc(huge, 16) == nullptr;
+    bool threw = false;
+    try {
+        operator delete(operator new(huge, std::align_val_t{64}), std::align_val_t{64});
+    } catch (const std::bad_alloc&) {
+        threw = true;
+    }
+    bool nothrowNull = operator new[](huge, std::align_val_t{64}, std::nothrow) == nullptr &&
+                       operator new(huge, std::nothrow) == nullptr;
+    check(heapRefuses && threw && nothrowNull, "operator new refuses sizes its alignment would wrap",
+          std::string(heapRefuses ? "" : "the heap gave a block; ") + (threw ? "" : "no std::bad_alloc; ") +
+              (nothrowNull ? "nothrow forms give null" : "a nothrow form gave a block"));
 }
 
 } // namespace
@@ -143,6 +186,8 @@ int main(int argc, char** argv)
         if (is_picture_name(files[i].name))
             compare_picture(dir, files[i]);
     compare_soundtrack(dir);
+    compare_vbr(dir);
+    check_operator_new_refuses_wrapping_sizes();
     std::printf("%d failed\n", s_failures);
     return s_failures == 0 ? 0 : 1;
 }

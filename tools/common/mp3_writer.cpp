@@ -1,4 +1,5 @@
-// MP3 encoding through libmp3lame, in constant bit rate with the Info tag.
+// MP3 encoding through libmp3lame, in constant bit rate with the Info tag or
+// in variable bit rate with the Xing tag.
 #include "tools/common/mp3_writer.h"
 
 #include <lame.h>
@@ -32,8 +33,13 @@ bool encode_mp3(const int16_t* interleaved, int64_t frames, const Mp3Options& op
     lame_set_out_samplerate(gf, options.sampleRate);
     lame_set_num_channels(gf, 2);
     lame_set_mode(gf, JOINT_STEREO);
-    lame_set_VBR(gf, vbr_off);
-    lame_set_brate(gf, options.bitrateKbps);
+    if (options.vbrLevel >= 0) {
+        lame_set_VBR(gf, vbr_default);
+        lame_set_VBR_quality(gf, static_cast<float>(options.vbrLevel));
+    } else {
+        lame_set_VBR(gf, vbr_off);
+        lame_set_brate(gf, options.bitrateKbps);
+    }
     lame_set_quality(gf, options.quality);
     // Reserve the first frame for the Info tag, filled in after the flush.
     lame_set_bWriteVbrTag(gf, 1);

@@ -8,8 +8,12 @@
 
 struct Mp3Options {
     int32_t sampleRate = 44100;
-    int32_t bitrateKbps = 128; // constant bit rate
+    int32_t bitrateKbps = 128; // constant bit rate (unless vbrLevel is set)
     int32_t quality = 5;       // LAME's 0 (best, slowest) to 9 (worst, fastest)
+    // Variable bit rate at this LAME level, 0 (largest) to 9 (smallest), in
+    // place of the constant bitrateKbps; -1 keeps the constant bit rate. The
+    // first frame then carries a Xing tag (with the same delay and padding).
+    int32_t vbrLevel = -1;
 };
 
 // Encodes `frames` stereo frames (left, right, left, ...) into `out`, which is
