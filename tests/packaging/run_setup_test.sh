@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # What scripts/run installs and builds: only what playing needs.
 #   run_setup_test.sh SOURCE_DIR
-# - scripts/setup's run list holds none of the packages only the tests, the
-#   fuzz and Windows builds or the Debian package need; the test list holds
-#   them and the whole run list; no argument means the test list.
+# - scripts/setup's run list holds none of the packages only the tests or
+#   the fuzz and Windows builds need; the package list adds what cpack needs;
+#   the test list holds all of them; no argument means the test list.
 # - scripts/run, run on a copy of the scripts with a scripts/setup and a cmake
 #   that only note their arguments: it asks setup for the run list, configures
 #   build/ without the tests and builds vigil and vigil-capture, nothing else.
@@ -18,6 +18,7 @@ test_only=(libgtest-dev libmp3lame-dev clang-14 libfuzzer-14-dev libclang-rt-14-
            xvfb xdotool xserver-xorg-core xserver-xorg-video-dummy desktop-file-utils)
 
 "$source/scripts/setup" --list run > "$scratch/run.list"
+"$source/scripts/setup" --list package > "$scratch/package.list"
 "$source/scripts/setup" --list test > "$scratch/test.list"
 "$source/scripts/setup" --list > "$scratch/all.list"
 listed() { grep -qxF -- "$2" "$1"; }
@@ -28,8 +29,14 @@ done
 for p in libsdl2-dev libmpg123-dev libgl1-mesa-dri cmake; do
   check "the run list has $p" listed "$scratch/run.list" "$p"
 done
-check "the test list holds the whole run list" \
-  is "$(sort "$scratch/run.list" | comm -23 - <(sort "$scratch/test.list"))" ""
+# holds LIST1 LIST2: true when every package of LIST2 is in LIST1; otherwise
+# shows those that are not.
+holds() { is "$(sort -u "$2" | comm -23 - <(sort -u "$1") | tr '\n' ' ')" ""; }
+check "the package list holds the whole run list" holds "$scratch/package.list" "$scratch/run.list"
+for p in dpkg-dev file; do
+  check "the package list has $p (cpack -G DEB)" listed "$scratch/package.list" "$p"
+done
+check "the test list holds the whole package list" holds "$scratch/test.list" "$scratch/package.list"
 check "scripts/setup without an argument means the test list" \
   is "$(cat "$scratch/all.list")" "$(cat "$scratch/test.list")"
 check "scripts/setup refuses an unknown purpose" is "$("$source/scripts/setup" --list play >/dev/null 2>&1; echo $?)" 2
