@@ -17,16 +17,14 @@ file(GLOB VIGIL_SCRIPT_FILES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/data/*.conf)
 install(FILES ${VIGIL_SCRIPT_FILES} DESTINATION ${CMAKE_INSTALL_DATADIR}/vigil/data)
 install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
 
-# The man pages are written by hand in man/ and installed compressed, as
-# Debian keeps them (gzip -n: no name or time stamp, so the same page gives
-# the same bytes).
+# The man pages are written by hand in man/, given the project's version
+# (@PROJECT_VERSION@) and installed compressed, as Debian keeps them (gzip -n:
+# no name or time stamp, so the same page gives the same bytes).
 set(VIGIL_MAN_PAGES "")
 foreach(program vigil vigil-capture vigil-assets)
   set(page ${CMAKE_BINARY_DIR}/man/${program}.1)
-  add_custom_command(OUTPUT ${page}.gz
-                     COMMAND ${CMAKE_COMMAND} -E copy ${CMAKE_SOURCE_DIR}/man/${program}.1 ${page}
-                     COMMAND gzip -9 -n -f ${page}
-                     DEPENDS ${CMAKE_SOURCE_DIR}/man/${program}.1 VERBATIM)
+  configure_file(${CMAKE_SOURCE_DIR}/man/${program}.1 ${page} @ONLY)
+  add_custom_command(OUTPUT ${page}.gz COMMAND gzip -9 -n -k -f ${page} DEPENDS ${page} VERBATIM)
   list(APPEND VIGIL_MAN_PAGES ${page}.gz)
 endforeach()
 install(FILES ${VIGIL_MAN_PAGES} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)

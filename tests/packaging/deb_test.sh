@@ -66,6 +66,10 @@ dpkg-deb -x "$deb" "$scratch/root"
 for program in vigil vigil-capture vigil-assets; do
   check "/usr/bin/$program is stripped" is "$(readelf -S "$scratch/root/usr/bin/$program" | grep -c '\.debug_')" 0
 done
+for program in vigil vigil-capture vigil-assets; do
+  check "$program(1) carries the version" \
+    grep -qE "^\.TH [A-Z-]+ 1 [0-9-]+ \"vigil $version\"" <(zcat "$scratch/root/usr/share/man/man1/$program.1.gz")
+done
 entry="$scratch/root/usr/share/applications/vigil.desktop"
 check "the desktop entry starts /usr/bin/vigil" grep -qx 'Exec=/usr/bin/vigil' "$entry"
 check "in /usr/share/vigil" grep -qx 'Path=/usr/share/vigil' "$entry"
