@@ -7,6 +7,11 @@ pkg_check_modules(CAIRO REQUIRED IMPORTED_TARGET cairo)
 add_library(vigil_contact_grid STATIC tools/common/contact_grid.cpp)
 target_link_libraries(vigil_contact_grid PUBLIC vigil_picture_writer PkgConfig::CAIRO)
 
+# The rest is the generator and its tests, which a build without tests skips.
+if(NOT VIGIL_TESTS)
+  return()
+endif()
+
 # The scenes' painters and their painting kit.
 add_library(vigil_scene_painters STATIC
   tools/assetgen/scene_paint.cpp

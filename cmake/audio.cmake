@@ -3,7 +3,6 @@
 # decoding benchmark. Included by CMakeLists.txt.
 
 pkg_check_modules(MPG123 REQUIRED IMPORTED_TARGET libmpg123)
-pkg_check_modules(LAME REQUIRED IMPORTED_TARGET lame)
 
 # The music module and the sound layer under it. The monotonic clock
 # (platform/time.h) is left to the program that links this, which brings
@@ -17,7 +16,13 @@ add_library(vigil_music STATIC
 )
 target_link_libraries(vigil_music PUBLIC PkgConfig::SDL2 PRIVATE PkgConfig::MPG123)
 
+# The rest serves the asset generator, the tests and the benchmark only.
+if(NOT VIGIL_TESTS)
+  return()
+endif()
+
 # MP3 encoding (libmp3lame), for the asset generator and the tests.
+pkg_check_modules(LAME REQUIRED IMPORTED_TARGET lame)
 add_library(vigil_mp3_writer STATIC tools/common/mp3_writer.cpp)
 target_link_libraries(vigil_mp3_writer PUBLIC PkgConfig::LAME)
 

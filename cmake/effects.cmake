@@ -17,8 +17,8 @@ add_library(vigil_effects OBJECT
   effects/picture.cpp
   effects/registration.cpp
 )
-# The Windows build takes the routines only.
-if(WIN32)
+# The Windows build, and a build without tests, take the routines only.
+if(WIN32 OR NOT VIGIL_TESTS)
   return()
 endif()
 
