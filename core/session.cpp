@@ -82,10 +82,13 @@ bool script_files_problem(const char* program, char* out, size_t size)
     if (!what[0])
         return false;
     char installed[512] = {};
-#ifdef VIGIL_INSTALLED_DEMO
-    // Named only where it really is: a build run from its own tree has none.
-    if (fs::is_regular_file(VIGIL_INSTALLED_DEMO "/data/demo.conf", failed))
-        std::snprintf(installed, sizeof installed, " (the installed demo is in %s)", VIGIL_INSTALLED_DEMO);
+#ifdef VIGIL_DEMO_FROM_BIN
+    // Named only where it really is: a program run from its build folder has
+    // none beside it. /proc/self/exe is where this program was started from.
+    const fs::path self = fs::read_symlink("/proc/self/exe", failed);
+    const fs::path demo = failed ? fs::path() : (self.parent_path() / VIGIL_DEMO_FROM_BIN).lexically_normal();
+    if (!failed && fs::is_regular_file(demo / "data/demo.conf", failed))
+        std::snprintf(installed, sizeof installed, " (the installed demo is in %s)", demo.string().c_str());
 #endif
     std::snprintf(out, size, "%s: %s: run %s from the folder that holds data/, or pass --dir FOLDER%s", program,
                   what, program, installed);

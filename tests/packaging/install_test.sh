@@ -6,7 +6,8 @@
 # - The installed vigil-capture checks the installed demo's script and
 #   captures its first second, from another folder, through --dir
 #   STAGING/share/vigil; the frames are those the build tree's vigil-capture
-#   draws from the source tree's script.
+#   draws from the source tree's script. Started without --dir where there
+#   is no data/, it names the installed demo's folder.
 # - The desktop entry passes desktop-file-validate and names the installed
 #   player and demo; the icon is a PNG of the size its folder says.
 # - The man pages pass man's and groff's warnings, and each names every
@@ -51,6 +52,10 @@ check "one second is 30 frames" is "$(ls "$scratch/installed-frames" | wc -l)" 3
 "$build/vigil-capture" --dir "$source" --to 1 --frames "$scratch/build-frames" > /dev/null 2>&1
 check "they are the frames the build tree draws from the source tree" \
   diff -r -q "$scratch/installed-frames" "$scratch/build-frames"
+# Without --dir, in a folder without data/, the installed programs point to the installed demo.
+"$staging/bin/vigil-capture" --check > "$scratch/nodir.out" 2>&1
+check "without data/ the installed vigil-capture names the installed demo" has "$scratch/nodir.out" \
+  "or pass --dir FOLDER (the installed demo is in $staging/share/vigil)"
 # png_size FILE: "WIDTHxHEIGHT" from the PNG header, or nothing for another file.
 png_size() {
   [ "$(head -c 8 "$1" | od -An -tx1 | tr -d ' \n')" = 89504e470d0a1a0a ] || return 0
