@@ -18,6 +18,7 @@
 
 #include <SDL.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -43,7 +44,10 @@ SDL_Cursor* s_cursor = nullptr;
 // Exit guard. A window whose frame or init loop polls the quit flag exists.
 volatile sig_atomic_t s_window_alive = 0;
 // A terminating signal already asked the loops to end.
-volatile sig_atomic_t s_quit_signalled = 0;
+// Lock-free, so that of two signals handled at once on two threads exactly
+// one asks the loops to end and the other ends the process.
+std::atomic<int> s_quit_signalled{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 // A message box is being shown (SDL shows it from a child process).
 volatile sig_atomic_t s_box_open = 0;
 pid_t s_main_pid = 0;
@@ -208,8 +212,7 @@ bool is_fault(int sig)
 // code may hold their locks.
 void on_terminating_signal(int sig)
 {
-    if (s_window_alive && !s_quit_signalled) {
-        s_quit_signalled = 1;
+    if (s_window_alive && s_quit_signalled.exchange(1) == 0) {
         input_quit();
         return;
     }

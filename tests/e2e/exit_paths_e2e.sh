@@ -54,11 +54,18 @@ if ! start_server "$config"; then
 fi
 
 # Keys and the close button, while the frames run.
+# guardian_of PID: the display-mode guardian the player PID started.
+guardian_of() { pgrep -P "$1" -x vigil-guardian; }
+
 dir=$(demo escape tone_music_init)
 start_yes "$dir"; wait_line frame
+guardian=$(guardian_of "$pid")
 press Escape; finish_case
 check "Escape: exit 0" is "$status" 0
 check "Escape: the desktop mode is back" is "$after" 1280x1024
+check "Escape: the player had a guardian" test -n "$guardian"
+check "Escape: the guardian ended with the player" wait_for 10 "the guardian's end" ended "${guardian:-0}"
+check "Escape: the player restored the mode itself" lacks "$log" "the guardian put"
 
 dir=$(demo close tone_music_init)
 start_yes "$dir"; wait_line frame
@@ -89,8 +96,17 @@ for crash in segv:139 abort:134 bus:135; do
   check "${crash%:*}: the desktop mode is back" is "$after" 1280x1024
 done
 
-# guardian_of PID: the display-mode guardian the player PID started.
-guardian_of() { pgrep -P "$1" -x vigil-guardian; }
+# Two signals at once: the first asks for the normal shutdown, the second
+# ends the player on the spot (whichever thread each lands on), in the
+# demo's mode; the guardian puts the desktop's back. The player is stopped
+# while both are sent, so that they are handled together.
+dir=$(demo twice tone_music_init)
+start_yes "$dir"; wait_line frame
+check "two signals: the display had switched" wait_for 10 "the demo's mode" screen_is 1024x640
+kill -STOP "$pid"; kill -INT "$pid"; kill -TERM "$pid"; kill -CONT "$pid"
+finish_case
+check "two signals: the second ends the player at once" test "$status" = 143 -o "$status" = 130
+check "two signals: the desktop mode is back" is "$after" 1280x1024
 
 # Killed from outside while the frames run: nothing of the player's runs,
 # and its guardian puts the desktop's mode back. How long that takes is
