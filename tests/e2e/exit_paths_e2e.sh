@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # End-to-end tests of every way the player can end after it switched the
 # display to 1024x640 (Xorg with the dummy driver, desktop at 1280x1024):
-# Escape, the close button, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1,
-# exit() from an init routine, the crash signals SIGSEGV, SIGABRT, SIGBUS
-# and SIGXCPU, SIGKILL, a fault while another thread holds the player's X
-# display lock, and standard error in a pipe whose reader has gone. After
-# each, the screen must be back at the desktop's size; the crash signals
-# must still show in the exit status, and the display-mode guardian must
-# not outlive the player.
+# Escape, the close button, SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGUSR1, two
+# signals at once, exit() from an init routine, the crash signals SIGSEGV
+# (also on a thread of its own), SIGABRT, SIGBUS and SIGXCPU, SIGKILL, a
+# fault while another thread holds the player's X display lock, and
+# standard error in a pipe whose reader has gone. After each, the screen
+# must be back at the desktop's size; the crash signals must still show in
+# the exit status, and the display-mode guardian must not outlive the
+# player.
 #   usage: exit_paths_e2e.sh PLAYER
 # Exits 77 (skipped) when no Xorg server can be started here.
 set -uo pipefail
@@ -90,7 +91,7 @@ start_yes "$dir"; finish_case
 check "exit(1): exit 1" is "$status" 1
 check "exit(1): the desktop mode is back" is "$after" 1280x1024
 
-for crash in segv:139 abort:134 bus:135; do
+for crash in segv:139 segv_thread:139 abort:134 bus:135; do
   dir=$(demo "${crash%:*}" "${crash%:*}_init")
   start_yes "$dir"; finish_case
   check "${crash%:*}: the signal shows in the exit status" is "$status" "${crash#*:}"

@@ -14,6 +14,8 @@
 //                    when it runs out
 //   segv_init, abort_init, bus_init  init: die by SIGSEGV (a real fault),
 //                    SIGABRT (abort()) and SIGBUS
+//   segv_thread_init init: a thread of its own dies by SIGSEGV (a real fault)
+//                    while the main thread waits for it
 //   segv_in_x_lock   per-frame: another thread takes the player's X display
 //                    lock (XLockDisplay) and keeps it, as the software
 //                    renderer's swap holds it through XSync; then the main
@@ -82,6 +84,15 @@ int32_t segv_init()
 {
     volatile int* volatile nowhere = nullptr;
     *nowhere = 1;
+    return 0;
+}
+
+int32_t segv_thread_init()
+{
+    std::thread([] {
+        volatile int* volatile nowhere = nullptr;
+        *nowhere = 1;
+    }).join();
     return 0;
 }
 
@@ -160,6 +171,7 @@ FuncTableEntry s_entries[] = {
     {"segv_init", as_routine(&segv_init)},
     {"abort_init", as_routine(&abort_init)},
     {"bus_init", as_routine(&bus_init)},
+    {"segv_thread_init", as_routine(&segv_thread_init)},
     {"segv_in_x_lock", as_routine(&segv_in_x_lock)},
 };
 
