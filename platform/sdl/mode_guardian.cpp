@@ -150,23 +150,28 @@ void restore(Display* display, const DesktopMode& desktop)
     XGrabServer(display);
     XRRScreenResources* resources = XRRGetScreenResourcesCurrent(display, root);
     int failed = resources ? 0 : 1;
+    int changes = 0;
     if (resources) {
         for (int i = 0; i < resources->ncrtc; ++i) {
             XRRCrtcInfo* info = XRRGetCrtcInfo(display, resources, resources->crtcs[i]);
             if (!info)
                 continue;
             if (info->mode != None && (info->x + static_cast<int>(info->width) > desktop.width ||
-                                       info->y + static_cast<int>(info->height) > desktop.height))
+                                       info->y + static_cast<int>(info->height) > desktop.height)) {
+                ++changes;
                 failed += XRRSetCrtcConfig(display, resources, resources->crtcs[i], CurrentTime, 0, 0, None, RR_Rotate_0,
                                            nullptr, 0) != RRSetConfigSuccess;
+            }
             XRRFreeCrtcInfo(info);
         }
         Window rootReturn;
         int x, y;
         unsigned width = 0, height = 0, border, depth;
         XGetGeometry(display, root, &rootReturn, &x, &y, &width, &height, &border, &depth);
-        if (static_cast<int>(width) != desktop.width || static_cast<int>(height) != desktop.height)
+        if (static_cast<int>(width) != desktop.width || static_cast<int>(height) != desktop.height) {
+            ++changes;
             XRRSetScreenSize(display, root, desktop.width, desktop.height, desktop.widthMm, desktop.heightMm);
+        }
         for (int i = 0; i < desktop.crtcCount; ++i) {
             const CrtcState& saved = desktop.crtcs[i];
             XRRCrtcInfo* info = XRRGetCrtcInfo(display, resources, saved.crtc);
@@ -176,6 +181,7 @@ void restore(Display* display, const DesktopMode& desktop)
             }
             if (info)
                 XRRFreeCrtcInfo(info);
+            ++changes;
             failed += XRRSetCrtcConfig(display, resources, saved.crtc, CurrentTime, saved.x, saved.y, saved.mode,
                                        saved.rotation, const_cast<RROutput*>(saved.outputs),
                                        saved.outputCount) != RRSetConfigSuccess;
@@ -188,6 +194,8 @@ void restore(Display* display, const DesktopMode& desktop)
         say("vigil: the display mode guardian could not put the desktop's mode back entirely\n");
         return;
     }
+    if (changes == 0)
+        return; // the desktop's mode was in force: nothing to say
     char line[160];
     std::snprintf(line, sizeof line, "vigil: the player ended in the demo's display mode; the guardian put the desktop's %dx%d back\n",
                   desktop.width, desktop.height);
