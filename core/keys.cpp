@@ -3,7 +3,7 @@
 
 #include <cstdlib>
 
-int32_t g_quit = 0;
+volatile sig_atomic_t g_quit = 0;
 
 KeyPair g_key_table[KEY_TABLE_SIZE] = {
     // Letters A to Z.

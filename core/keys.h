@@ -4,6 +4,7 @@
 // window's close button and a quit message set.
 // State: the key table (sorted in place at start-up) and the quit flag.
 #pragma once
+#include <csignal>
 #include <cstdint>
 
 constexpr int32_t KEY_TABLE_SIZE = 101;
@@ -15,9 +16,9 @@ struct KeyPair {
 };
 // Global as the described key handling has them: the table sorted at
 // start-up, and the quit flag, set from the input sink and from signal
-// handlers and polled by every loop.
+// handlers (hence volatile sig_atomic_t) and polled by every loop.
 extern KeyPair g_key_table[KEY_TABLE_SIZE];
-extern int32_t g_quit;
+extern volatile sig_atomic_t g_quit;
 
 // Sorts the table by virtual-key code (qsort), once at start-up.
 void sort_key_table();

@@ -2,8 +2,11 @@
 // SDL key codes are translated to virtual-key codes and handed, with quit
 // requests, to the program's input sink (platform/input.h).
 // Owns the process's exit guard too: whatever ends the program after a
-// display-mode change (a normal end, exit(), a terminating or crash signal),
-// the desktop mode is put back first.
+// display-mode change, the desktop mode is put back. The normal end and
+// exit() on the main thread restore it through SDL; anything else (a
+// signal, SIGKILL, a crash on any thread, a hang killed from outside) is
+// left to the display-mode guardian (mode_guardian.h), a process of its own,
+// so that no signal handler here ever calls SDL or Xlib.
 #include "platform/dialog.h"
 #include "platform/window.h"
 
@@ -11,9 +14,11 @@
 #include "platform/input.h"
 #include "platform/shared/display.h"
 #include "platform/shared/refresh_rate.h"
+#include "platform/sdl/mode_guardian.h"
 
 #include <SDL.h>
 
+#include <atomic>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -39,17 +44,21 @@ SDL_Cursor* s_cursor = nullptr;
 // Exit guard. A window whose frame or init loop polls the quit flag exists.
 volatile sig_atomic_t s_window_alive = 0;
 // A terminating signal already asked the loops to end.
-volatile sig_atomic_t s_quit_signalled = 0;
+// Lock-free, so that of two signals handled at once on two threads exactly
+// one asks the loops to end and the other ends the process.
+std::atomic<int> s_quit_signalled{0};
+static_assert(std::atomic<int>::is_always_lock_free);
 // A message box is being shown (SDL shows it from a child process).
 volatile sig_atomic_t s_box_open = 0;
-// The restore from a signal handler or exit() has begun.
-volatile sig_atomic_t s_last_restore_begun = 0;
-// The signal being handled when the restore hangs.
-volatile sig_atomic_t s_dying_signal = 0;
 pid_t s_main_pid = 0;
 
-constexpr int TERMINATING_SIGNALS[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-constexpr int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL};
+// Every signal whose default action ends the process, but SIGPIPE (ignored)
+// and SIGKILL and SIGSTOP (which nothing handles): those that just end it,
+// and those that dump a core. SIGQUIT dumps a core too, but it is how a
+// terminal asks a program to end.
+constexpr int TERMINATING_SIGNALS[] = {SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,
+                                       SIGALRM, SIGVTALRM, SIGPROF, SIGPWR,  SIGIO};
+constexpr int CRASH_SIGNALS[] = {SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL, SIGXCPU, SIGXFSZ, SIGSYS, SIGTRAP};
 struct sigaction s_previous[NSIG];
 
 WindowPicture s_icon_picture;
@@ -164,35 +173,19 @@ int32_t virtual_key(SDL_Keycode key)
     }
 }
 
-// Puts the desktop mode back from a signal handler: no stdio, no sleep.
-// SDL and Xlib are not async-signal-safe, so this is a best effort; the
-// caller bounds it with an alarm in case it waits on a lock that the
-// interrupted code holds.
-void restore_from_signal()
+// Ends the process by `sig`, handled by the action in force (the default,
+// or whoever handled it before us, such as a sanitizer), so that the exit
+// status shows the signal; by the default action when that one returns.
+[[noreturn]] void die_by(int sig)
 {
-    if (g_display.desktop || !s_window || s_last_restore_begun)
-        return;
-    s_last_restore_begun = 1;
-    static const char LINE[] = "*** calling ChangeDisplaySettings to restore!\n";
-    if (write(STDERR_FILENO, LINE, sizeof LINE - 1) < 0) {
-        // Nothing to do: the restore matters more than the line.
-    }
-    SDL_SetWindowFullscreen(s_window, 0);
-    g_display.desktop = 1;
-}
-
-// Ends the process by `sig` handled by `action` (the default, or whoever
-// handled it before us, such as a sanitizer), so that the exit status shows
-// the signal.
-[[noreturn]] void die_by(int sig, const struct sigaction& action)
-{
-    sigaction(sig, &action, nullptr);
     sigset_t set;
     sigemptyset(&set);
     sigaddset(&set, sig);
     pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
     raise(sig);
-    _exit(128 + sig); // only when a previous handler returned
+    signal(sig, SIG_DFL);
+    raise(sig);
+    _exit(128 + sig);
 }
 
 struct sigaction default_action()
@@ -203,49 +196,54 @@ struct sigaction default_action()
     return action;
 }
 
-// The restore hung: end by the signal being handled all the same.
-void on_restore_timeout(int)
+// The faults that the kernel raises on the instruction that caused them:
+// that instruction runs again when the handler returns.
+bool is_fault(int sig)
 {
-    die_by(s_dying_signal, default_action());
+    return sig == SIGSEGV || sig == SIGBUS || sig == SIGFPE || sig == SIGILL;
 }
 
-[[noreturn]] void restore_and_die(int sig, const struct sigaction& action)
-{
-    s_dying_signal = sig;
-    struct sigaction timeout = default_action();
-    timeout.sa_handler = &on_restore_timeout;
-    sigaction(SIGALRM, &timeout, nullptr);
-    alarm(2);
-    restore_from_signal();
-    die_by(sig, action);
-}
-
-// SIGINT, SIGTERM, SIGHUP, SIGQUIT. While a window exists, its loops poll the
-// quit flag, so the first signal ends the demo through the normal shutdown
-// (which restores the mode with the usual care). Before that (the question
-// box, the script's loading) or at a second signal, the process ends at once.
+// The signals whose default action ends the process. While a window exists,
+// its loops poll the quit flag, so the first one ends the demo through the
+// normal shutdown (which restores the mode with the usual care). Before that
+// (the question box, the script's loading) or at a second signal, the
+// process ends at once by the signal's default action; the guardian puts
+// the desktop's mode back. Nothing here calls SDL or Xlib: the interrupted
+// code may hold their locks.
 void on_terminating_signal(int sig)
 {
-    if (s_window_alive && !s_quit_signalled) {
-        s_quit_signalled = 1;
+    if (s_window_alive && s_quit_signalled.exchange(1) == 0) {
         input_quit();
         return;
     }
-    restore_and_die(sig, default_action());
+    guardian_restore_now();
+    struct sigaction action = default_action();
+    sigaction(sig, &action, nullptr);
+    die_by(sig);
 }
 
-// SIGSEGV, SIGABRT, SIGBUS, SIGFPE, SIGILL: restore, then let the signal end
-// the process as it would have without us.
-void on_crash_signal(int sig)
+// The core-dumping signals: the guardian is told to restore at once (a core
+// dump may take a while before the process's end closes its socket), then
+// the signal ends the process as it would have without us. A fault the
+// kernel raised returns to its instruction with the previous action in
+// force, so that the core, a debugger or a sanitizer sees the fault in its
+// own context; one sent by kill() or raise() is raised again.
+void on_crash_signal(int sig, siginfo_t* info, void*)
 {
-    restore_and_die(sig, s_previous[sig]);
+    guardian_restore_now();
+    sigaction(sig, &s_previous[sig], nullptr);
+    if (is_fault(sig) && info && info->si_code > 0)
+        return;
+    die_by(sig);
 }
 
-// A process forked while a message box is open is SDL's box: it must not
-// outlive the player (a killed player would leave the question on the
-// screen), and the player's handlers are not its own.
+// Every child forked from the player (SDL's message box) drops its end of
+// the guardian's socket, so that the player's end alone keeps the guardian
+// waiting. A box must not outlive the player (a killed player would leave
+// the question on the screen), and the player's handlers are not its own.
 void on_fork_child()
 {
+    guardian_forget();
     if (!s_box_open)
         return;
     for (int sig : TERMINATING_SIGNALS)
@@ -257,22 +255,27 @@ void on_fork_child()
         _exit(1);
 }
 
-// exit() anywhere (arena exhaustion, a library's fatal error) after a mode
-// change: put the desktop mode back as restore_display_mode always does.
+// exit() on the main thread after a mode change (arena exhaustion, an init
+// routine): put the desktop mode back as restore_display_mode always does.
+// exit() on another thread leaves it to the guardian: SDL's video calls
+// belong to the main thread, which may be inside one.
 void restore_at_exit()
 {
-    if (g_display.desktop || !s_window || s_last_restore_begun)
+    if (g_display.desktop || !s_window || gettid() != s_main_pid)
         return;
-    s_last_restore_begun = 1;
     restore_display_mode();
 }
 
-// Handlers for the signals that end the program. SDL's own (which only post a
-// quit event) are turned off; a terminating signal that was ignored when the
-// program started (nohup, a background job) stays ignored.
+// The guardian, then handlers for the signals that end the program. SDL's
+// own (which only post a quit event) are turned off. A signal that was
+// ignored when the program started (nohup, a background job) stays ignored,
+// and a terminating one that something else already handles (a profiler's
+// SIGPROF) stays theirs. SIGPIPE is ignored: a write to a closed pipe (the
+// reader of standard error has gone) fails with EPIPE and the demo goes on.
 void install_exit_guard()
 {
     s_main_pid = getpid();
+    guardian_start(); // first: the process has no other thread yet
     SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
     pthread_atfork(nullptr, nullptr, &on_fork_child);
     // A stack of its own, so that a stack overflow still reaches the handler.
@@ -281,9 +284,12 @@ void install_exit_guard()
     stack.ss_sp = s_alternate_stack;
     stack.ss_size = sizeof s_alternate_stack;
     sigaltstack(&stack, nullptr);
+    struct sigaction ignore = default_action();
+    ignore.sa_handler = SIG_IGN;
+    sigaction(SIGPIPE, &ignore, nullptr);
     for (int sig : TERMINATING_SIGNALS) {
         sigaction(sig, nullptr, &s_previous[sig]);
-        if (s_previous[sig].sa_handler == SIG_IGN)
+        if (s_previous[sig].sa_handler != SIG_DFL)
             continue;
         struct sigaction action = default_action();
         action.sa_handler = &on_terminating_signal;
@@ -291,10 +297,13 @@ void install_exit_guard()
         sigaction(sig, &action, nullptr);
     }
     for (int sig : CRASH_SIGNALS) {
+        sigaction(sig, nullptr, &s_previous[sig]);
+        if (s_previous[sig].sa_handler == SIG_IGN)
+            continue;
         struct sigaction action = default_action();
-        action.sa_handler = &on_crash_signal;
-        action.sa_flags = SA_ONSTACK;
-        sigaction(sig, &action, &s_previous[sig]);
+        action.sa_sigaction = &on_crash_signal;
+        action.sa_flags = SA_SIGINFO | SA_ONSTACK;
+        sigaction(sig, &action, nullptr);
     }
 }
 
@@ -397,12 +406,17 @@ bool backend_set_display_mode(const DisplayMode& request)
     SDL_DisplayMode mode;
     if (!s_window || !find_exact_mode(request.width, request.height, &mode))
         return false;
+    // The guardian records the desktop's mode before anything changes it.
+    guardian_arm();
     return SDL_SetWindowDisplayMode(s_window, &mode) == 0 && SDL_SetWindowFullscreen(s_window, SDL_WINDOW_FULLSCREEN) == 0;
 }
 
 bool backend_restore_display_mode()
 {
-    return s_window && SDL_SetWindowFullscreen(s_window, 0) == 0;
+    if (!s_window || SDL_SetWindowFullscreen(s_window, 0) != 0)
+        return false;
+    guardian_disarm();
+    return true;
 }
 
 void backend_mode_changed()

@@ -104,8 +104,11 @@ bool restore_display_mode()
 {
     if (g_display.desktop)
         return true;
+    // Restore first, then say so: the line may fail (its reader has gone)
+    // or take a while, and the desktop must not wait for it.
+    bool restored = backend_restore_display_mode();
     std::fputs("*** calling ChangeDisplaySettings to restore!\n", stderr);
-    if (!backend_restore_display_mode())
+    if (!restored)
         return false;
     platform_sleep_ms(500);
     g_display.desktop = 1;

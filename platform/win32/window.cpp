@@ -6,6 +6,16 @@
 // MessageBox for the question and every error.
 // Whatever ends the program after a display-mode change (the normal end,
 // exit(), abort(), an unhandled exception) puts the desktop mode back first.
+// What runs none of the program's code is not covered here: a fail-fast
+// (__fastfail, which skips every handler), a stack overflow whose filter
+// has no stack left to run on, TerminateProcess. The Linux player has a
+// guardian process for these; here it would be vigil.exe started again as
+// a guardian that waits on the player's process handle and then calls
+// ChangeDisplaySettings(NULL, 0), which Microsoft documents as the way to
+// return to the registry's mode after a dynamic change. It is not built:
+// Microsoft documents CDS_FULLSCREEN as "temporary in nature" without
+// saying, in what we could check, whether the system undoes it when the
+// process that made it ends, so the need is unproven on Windows itself.
 // State (file-scope): the window, its device and GL contexts, the mode
 // believed to be in force, the stored size, the icon and cursor.
 #include <windows.h>
@@ -143,12 +153,13 @@ void last_restore()
     g_display.desktop = 1;
 }
 
+// Restores first, then says so: the line may fail or take a while.
 void restore_at_exit()
 {
     if (g_display.desktop)
         return;
-    std::fputs("*** calling ChangeDisplaySettings to restore!\n", stderr);
     last_restore();
+    std::fputs("*** calling ChangeDisplaySettings to restore!\n", stderr);
 }
 
 LONG WINAPI on_unhandled_exception(EXCEPTION_POINTERS*)

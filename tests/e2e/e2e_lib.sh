@@ -182,6 +182,13 @@ stop_server() { kill "$server" 2>/dev/null; wait "$server" 2>/dev/null; server=;
 
 screen_size() { xdpyinfo 2>/dev/null | awk '/dimensions:/ {print $2}'; }
 screen_is() { [ "$(screen_size)" = "$1" ]; }
+# output_geometry: the mode and position of the first connected output's
+# CRTC (RandR), as WIDTHxHEIGHT+X+Y; the screen's size alone does not show
+# a CRTC left in another mode.
+output_geometry() {
+  xrandr --query 2>/dev/null | awk '/ connected/ {
+    for (i = 3; i <= NF; i++) if ($i ~ /^[0-9]+x[0-9]+\+[0-9]+\+[0-9]+$/) { print $i; exit } }'
+}
 
 # screen_shot: takes a picture of the whole screen, which pixel then reads.
 screen_shot() {

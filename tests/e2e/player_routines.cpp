@@ -14,17 +14,32 @@
 //                    when it runs out
 //   segv_init, abort_init, bus_init  init: die by SIGSEGV (a real fault),
 //                    SIGABRT (abort()) and SIGBUS
+//   segv_thread_init init: a thread of its own dies by SIGSEGV (a real fault)
+//                    while the main thread waits for it
+//   segv_in_x_lock   per-frame: another thread takes the player's X display
+//                    lock (XLockDisplay) and keeps it, as the software
+//                    renderer's swap holds it through XSync; then the main
+//                    thread faults (SIGSEGV). Any Xlib call the player made
+//                    from then on would wait for ever.
 #include "core/clock.h"
 #include "core/music.h"
 #include "platform/gl.h"
 #include "script/functable.h"
 #include "tools/common/mp3_writer.h"
 
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+#include <atomic>
 #include <cmath>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <thread>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -72,6 +87,15 @@ int32_t segv_init()
     return 0;
 }
 
+int32_t segv_thread_init()
+{
+    std::thread([] {
+        volatile int* volatile nowhere = nullptr;
+        *nowhere = 1;
+    }).join();
+    return 0;
+}
+
 int32_t abort_init()
 {
     std::abort();
@@ -81,6 +105,30 @@ int32_t bus_init()
 {
     std::raise(SIGBUS);
     return 0;
+}
+
+void segv_in_x_lock(int32_t, int32_t, double, double)
+{
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    SDL_Window* window = SDL_GL_GetCurrentWindow();
+    if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+        std::fputs("segv_in_x_lock: the window has no X display\n", stderr);
+        std::exit(2);
+    }
+    Display* display = info.info.x11.display;
+    static std::atomic<bool> s_locked{false};
+    std::thread([display] {
+        XLockDisplay(display);
+        s_locked = true;
+        for (;;)
+            pause();
+    }).detach();
+    while (!s_locked)
+        sleep_us(1000);
+    std::fputs("the X display is locked\n", stderr);
+    volatile int* volatile nowhere = nullptr;
+    *nowhere = 1;
 }
 
 void say_frames(int32_t, int32_t, double, double)
@@ -123,6 +171,8 @@ FuncTableEntry s_entries[] = {
     {"segv_init", as_routine(&segv_init)},
     {"abort_init", as_routine(&abort_init)},
     {"bus_init", as_routine(&bus_init)},
+    {"segv_thread_init", as_routine(&segv_thread_init)},
+    {"segv_in_x_lock", as_routine(&segv_in_x_lock)},
 };
 
 const bool s_registered = [] {
