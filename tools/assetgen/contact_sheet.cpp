@@ -5,14 +5,13 @@
 #include "assets/pack.h"
 #include "assets/tga.h"
 #include "tools/common/contact_grid.h"
+#include "tools/common/picture_writer.h"
 
 #include <algorithm>
 #include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -108,12 +107,6 @@ Tile picture_tile(const std::string& name, const uint8_t* data, uint32_t length,
     return tile;
 }
 
-std::vector<uint8_t> read_file(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
-
 // Every picture of the folder: its JPEG, GIF and TGA files, and the TGA
 // entries of its packs.
 std::vector<Tile> collect(const std::string& folder, std::string& error)
@@ -132,7 +125,12 @@ std::vector<Tile> collect(const std::string& folder, std::string& error)
     for (const fs::path& path : paths) {
         const std::string name = path.filename().string();
         const std::string ext = lower(path.extension().string());
-        std::vector<uint8_t> bytes = read_file(path);
+        std::vector<uint8_t> bytes;
+        std::string reason;
+        if (!read_file(path.string(), bytes, &reason)) {
+            error = "cannot read " + path.string() + ": " + reason;
+            return {};
+        }
         if (bytes.empty())
             continue;
         const auto length = uint32_t(bytes.size());

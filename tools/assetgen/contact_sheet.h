@@ -8,6 +8,6 @@
 
 // Reads the files of `folder` (in name order) and writes the sheet to
 // `png_path`. Pictures that do not decode get a marked tile. False, with a
-// reason in `error`, when the folder cannot be read, holds no picture, or the
-// PNG cannot be written.
+// reason in `error`, when the folder or a file in it cannot be read, it holds
+// no picture, or the PNG cannot be written.
 bool write_contact_sheet(const std::string& folder, const std::string& png_path, std::string& error);

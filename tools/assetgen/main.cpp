@@ -5,12 +5,11 @@
 // that folder into one PNG instead.
 #include "tools/assetgen/assetgen.h"
 #include "tools/assetgen/contact_sheet.h"
+#include "tools/common/picture_writer.h"
 
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 namespace fs = std::filesystem;
@@ -24,12 +23,6 @@ const char* const USAGE =
     "  --contact-sheet FILE.png  generate nothing; draw every picture found in DIR into one PNG\n"
     "  --help, -h                this text\n"
     "Run it from the repository's root, where assets/data is, or pass --out.\n";
-
-std::vector<uint8_t> read_file(const fs::path& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    return std::vector<uint8_t>(std::istreambuf_iterator<char>(in), {});
-}
 
 } // namespace
 
@@ -95,20 +88,25 @@ int main(int argc, char** argv)
     }
     for (const GeneratedFile& file : files) {
         fs::path path = fs::path(out) / file.name;
+        std::string reason;
         if (check) {
+            std::vector<uint8_t> bytes;
             if (!fs::exists(path, ignored)) {
                 std::fprintf(stderr, "vigil-assetgen: %s is missing\n", path.c_str());
                 ++missing;
-            } else if (read_file(path) != file.bytes) {
+                continue;
+            }
+            const bool read = read_file(path, bytes, &reason);
+            if (!read)
+                std::fprintf(stderr, "vigil-assetgen: cannot read %s: %s\n", path.c_str(), reason.c_str());
+            if (!read || bytes != file.bytes) {
                 std::fprintf(stderr, "vigil-assetgen: %s differs from what the generator makes\n", path.c_str());
                 ++differing;
             }
             continue;
         }
-        std::ofstream stream(path, std::ios::binary);
-        stream.write(reinterpret_cast<const char*>(file.bytes.data()), static_cast<std::streamsize>(file.bytes.size()));
-        if (!stream) {
-            std::fprintf(stderr, "vigil-assetgen: cannot write %s\n", path.c_str());
+        if (!write_file(path, file.bytes, &reason)) {
+            std::fprintf(stderr, "vigil-assetgen: cannot write %s: %s\n", path.c_str(), reason.c_str());
             return 1;
         }
         std::printf("%-28s %9zu bytes\n", file.name.c_str(), file.bytes.size());

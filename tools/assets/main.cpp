@@ -49,10 +49,37 @@ void print_diagnostic(const char* text, void*)
     std::fputs(text, stderr);
 }
 
-bool save_png(const std::string& path, const uint8_t* pixels, int width, int height, int channels)
+// Reads a file the tool was given; false with "cannot read FILE: reason"
+// in `problem`.
+bool read_input(const std::string& path, std::vector<uint8_t>& bytes, std::string& problem)
+{
+    std::string reason;
+    if (read_file(path, bytes, &reason))
+        return true;
+    problem = "cannot read " + path + ": " + reason;
+    return false;
+}
+
+// Writes an output file; false with "cannot write FILE: reason" in `problem`.
+bool write_output(const std::string& path, const std::vector<uint8_t>& bytes, std::string& problem)
+{
+    std::string reason;
+    if (write_file(path, bytes, &reason))
+        return true;
+    problem = "cannot write " + path + ": " + reason;
+    return false;
+}
+
+bool save_png(const std::string& path, const uint8_t* pixels, int width, int height, int channels,
+              std::string& problem)
 {
     std::vector<uint8_t> png;
-    return encode_png(png, pixels, width, height, channels) && write_file(path, png);
+    if (!encode_png(png, pixels, width, height, channels)) {
+        problem = "cannot write " + path + ": a PNG cannot hold a " + std::to_string(width) + "x" +
+                  std::to_string(height) + " picture";
+        return false;
+    }
+    return write_output(path, png, problem);
 }
 
 uint32_t read_le32(const uint8_t* p)
@@ -118,8 +145,9 @@ int decode(int argc, char** argv)
         return usage("decode takes FILE OUT.png [--alpha]");
     bool alpha = argc == 5;
     std::vector<uint8_t> bytes;
-    if (!read_file(argv[2], bytes))
-        return fail(std::string("cannot read ") + argv[2]);
+    std::string problem;
+    if (!read_input(argv[2], bytes, problem))
+        return fail(problem);
     int32_t width = 0, height = 0;
     uint8_t* pixels = alpha ? DecodeAlphaImage(bytes.data(), static_cast<uint32_t>(bytes.size()), &width, &height)
                             : DecodeImage(bytes.data(), static_cast<uint32_t>(bytes.size()), &width, &height);
@@ -134,10 +162,10 @@ int decode(int argc, char** argv)
         std::vector<uint8_t> rgb(static_cast<size_t>(width) * height * 3);
         for (size_t i = 0; i < static_cast<size_t>(width) * height; ++i)
             std::memcpy(&rgb[i * 3], &pixels[i * 4], 3);
-        if (!save_png(argv[3], rgb.data(), width, height, 3))
-            return fail(std::string("cannot write ") + argv[3]);
-    } else if (!save_png(argv[3], pixels, width, height, 1)) {
-        return fail(std::string("cannot write ") + argv[3]);
+        if (!save_png(argv[3], rgb.data(), width, height, 3, problem))
+            return fail(problem);
+    } else if (!save_png(argv[3], pixels, width, height, 1, problem)) {
+        return fail(problem);
     }
     std::printf("%s: %dx%d %s\n", argv[2], width, height, alpha ? "alpha" : "colour");
     return 0;
@@ -148,8 +176,9 @@ int tga(int argc, char** argv)
     if (argc != 4)
         return usage("tga takes FILE OUT.png");
     std::vector<uint8_t> bytes;
-    if (!read_file(argv[2], bytes))
-        return fail(std::string("cannot read ") + argv[2]);
+    std::string problem;
+    if (!read_input(argv[2], bytes, problem))
+        return fail(problem);
     // The loader takes no empty buffer (it would name its null arguments).
     if (bytes.empty())
         return fail(std::string(argv[2]) + ": refused: the file is empty (0 bytes); a TGA file starts with an "
@@ -171,18 +200,16 @@ int tga(int argc, char** argv)
     if (width == 0 || height == 0)
         return fail(std::string(argv[2]) + ": the picture is " + std::to_string(width) + "x" +
                     std::to_string(height) + " pixels: a PNG cannot hold an empty picture");
-    if (!save_png(argv[3], pixels, width, height, bpp / 8))
-        return fail(std::string("cannot write ") + argv[3]);
+    if (!save_png(argv[3], pixels, width, height, bpp / 8, problem))
+        return fail(problem);
     std::printf("%s: %dx%d, %d bits\n", argv[2], width, height, bpp);
     return 0;
 }
 
 ResourcePack* open_pack(const std::string& path, std::vector<uint8_t>& bytes, std::string& problem)
 {
-    if (!read_file(path, bytes)) {
-        problem = "cannot read " + path;
+    if (!read_input(path, bytes, problem))
         return nullptr;
-    }
     ResourcePack* pack = ResourcePack_Open(bytes.data(), static_cast<uint32_t>(bytes.size()));
     if (!pack)
         problem = path + ": not a resource pack (it does not start with \"PKCP\")";
@@ -231,8 +258,8 @@ int pack(int argc, char** argv)
         if (!data)
             return fail(std::string(argv[3]) + ": no entry named " + GetBaseName(argv[4]));
         std::vector<uint8_t> out(data, data + ResourcePack_GetSize(pack, argv[4]));
-        if (!write_file(argv[5], out))
-            return fail(std::string("cannot write ") + argv[5]);
+        if (!write_output(argv[5], out, problem))
+            return fail(problem);
         return 0;
     }
     if (verb == "build" && argc >= 5) {
@@ -256,16 +283,15 @@ int pack(int argc, char** argv)
                     return usage(("\"" + file.name + "\" and \"" + earlier.name +
                                   "\" have the same base name; the demo would only ever find the first")
                                      .c_str());
-            if (!read_file(equals + 1, file.bytes))
-                return fail(std::string("cannot read ") + (equals + 1));
+            std::string problem;
+            if (!read_input(equals + 1, file.bytes, problem))
+                return fail(problem);
             files.push_back(std::move(file));
         }
         std::vector<uint8_t> out;
         std::string problem;
-        if (!write_pack(files, &out, &problem))
+        if (!write_pack(files, &out, &problem) || !write_output(argv[3], out, problem))
             return fail(problem);
-        if (!write_file(argv[3], out))
-            return fail(std::string("cannot write ") + argv[3]);
         return 0;
     }
     return usage("pack takes list PACK, extract PACK NAME OUT or build OUT NAME=FILE...");
@@ -297,15 +323,15 @@ int model(int argc, char** argv)
     if (argc < 4 || argc > 5 || std::strcmp(argv[2], "info") != 0)
         return usage("model takes info FILE [NAME]");
     std::vector<uint8_t> bytes;
-    if (!read_file(argv[3], bytes))
-        return fail(std::string("cannot read ") + argv[3]);
+    std::string problem;
+    if (!read_input(argv[3], bytes, problem))
+        return fail(problem);
     std::string name = argc == 5 ? argv[4] : "";
     if (bytes.size() < 4 || std::memcmp(bytes.data(), "PKCP", 4) != 0) {
         // A bare model: put it in a pack of its own (its textures are then
         // not found, as they would not be in the demo either).
         std::vector<PackFile> files{{"model.ms3d", bytes}};
         std::vector<uint8_t> packed;
-        std::string problem;
         if (!write_pack(files, &packed, &problem))
             return fail(problem);
         bytes.swap(packed);

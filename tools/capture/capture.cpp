@@ -3,6 +3,9 @@
 // is drawn for T = i / fps with the music at floor(i * 1000 / fps) ms, read
 // back before any swap and written as PNG or piped into ffmpeg. Also checks
 // scripts for authors (--check) and measures frame times (--bench).
+// SIGINT, SIGTERM and SIGHUP stop it between two frames (interrupt.h): the
+// frames already written stay, an unfinished video is removed, and the
+// exit status is 128 + the signal's number.
 #include "tools/capture/capture.h"
 
 #include "base/arena.h"
@@ -17,6 +20,7 @@
 #include "platform/headless/headless_gl.h"
 #include "script/script_interface.h"
 #include "script/timeline.h"
+#include "tools/capture/interrupt.h"
 #include "tools/capture/video.h"
 #include "tools/common/contact_grid.h"
 #include "tools/common/picture_writer.h"
@@ -40,6 +44,9 @@ namespace {
 constexpr int WIDTH = 1024;
 constexpr int HEIGHT = 640;
 constexpr int LETTERBOX_HEIGHT = 768;
+// What the capture's body returns when a signal asked it to stop; run_capture
+// turns it into 128 + the signal's number once everything is cleaned up.
+constexpr int STOPPED = -1;
 
 int32_t s_virtual_music_ms = 0;
 
@@ -126,11 +133,18 @@ private:
 
 bool write_png(const FramePath& path, const uint8_t* rgb, int width, int height)
 {
-    if (!write_png_file(path.text, rgb, width, height, 3, true)) {
-        std::fprintf(stderr, "vigil-capture: cannot write %s\n", path.text);
+    std::string reason;
+    if (!write_png_file(path.text, rgb, width, height, 3, true, &reason)) {
+        std::fprintf(stderr, "vigil-capture: cannot write %s: %s\n", path.text, reason.c_str());
         return false;
     }
     return true;
+}
+
+// The status of a step that failed: STOPPED when a signal is why.
+int failure()
+{
+    return capture_interrupted() ? STOPPED : 1;
 }
 
 bool make_dir(const std::string& dir)
@@ -238,9 +252,9 @@ private:
     std::vector<GridTile> tiles;
 };
 
-} // namespace
-
-int run_capture(const CaptureOptions& options)
+// The capture itself; STOPPED when a signal asked it to stop, with every
+// clean-up done by the time it returns (`written`: the frames it wrote).
+int capture(const CaptureOptions& options, int& written)
 {
     if (options.log)
         diag_set_sink(&print_line, nullptr);
@@ -273,6 +287,8 @@ int run_capture(const CaptureOptions& options)
     while (g_timeline[records].routineCount != 0)
         ++records;
     int32_t endMs = g_timeline[records].start;
+    if (capture_interrupted())
+        return STOPPED;
 
     if (options.check) {
         int32_t soundtrackMs = soundtrack_length_ms();
@@ -294,7 +310,7 @@ int run_capture(const CaptureOptions& options)
     std::string error;
     if (!headless_gl_open(WIDTH, height, &error)) {
         std::fprintf(stderr, "vigil-capture: %s\n", error.c_str());
-        return 1;
+        return failure();
     }
     if ((!options.framesDir.empty() && !make_dir(options.framesDir)) ||
         (!options.loadingDir.empty() && !make_dir(options.loadingDir)))
@@ -310,6 +326,7 @@ int run_capture(const CaptureOptions& options)
     } shots{options, grabber, height};
     InitHooks hooks;
     hooks.context = &shots;
+    hooks.stop = [](void*) { return capture_interrupted() != 0; };
     hooks.after = [](void* context, int32_t index) {
         const auto& loading = *static_cast<LoadingShots*>(context);
         return loading.options.loadingDir.empty() ||
@@ -320,8 +337,10 @@ int run_capture(const CaptureOptions& options)
     InitPhase phase = session_run_inits(initList, options.letterbox, hooks, &failed);
     if (phase == InitPhase::RoutineFailed)
         std::fprintf(stderr, "vigil-capture: Init routine %d failed\n", failed);
+    if (phase == InitPhase::Stopped)
+        return STOPPED;
     if (phase != InitPhase::Done)
-        return 1;
+        return failure();
 
     // Frames to simulate: up to the terminator, or to --to.
     int64_t lastFrame = static_cast<int64_t>(std::ceil(static_cast<double>(endMs) * options.fps / 1000.0));
@@ -334,7 +353,7 @@ int run_capture(const CaptureOptions& options)
         double seconds = static_cast<double>(std::max<int64_t>(0, lastFrame - firstFrame)) / options.fps;
         if (!video.open(options.videoFile, WIDTH, height, options.fps, static_cast<double>(firstFrame) / options.fps,
                         seconds))
-            return 1;
+            return failure();
     }
 
     DemoSheet sheet(options);
@@ -346,20 +365,28 @@ int run_capture(const CaptureOptions& options)
     frame_loop_start(loop, 0.0);
     // Frames before --from are stepped without rasterising, through the
     // preview's seek: the routines' state is the same, at a fraction of the
-    // cost.
+    // cost. It goes one saved state (a second of music) at a time, looking
+    // at the stop request in between.
     if (firstFrame > 0) {
         SeekTable table;
         if (!seek_table_create(table, loop, options.fps)) {
             std::fputs("vigil-capture: out of memory for the seek's saved states\n", stderr);
             return 1;
         }
-        seek_table_seek(table, loop, firstFrame);
+        for (int64_t reached = 0; reached < firstFrame && !capture_interrupted();) {
+            reached = std::min(firstFrame, reached + table.interval);
+            if (!seek_table_seek(table, loop, reached))
+                break;
+            progress.update(static_cast<int>(reached));
+        }
         seek_table_free(table);
-        progress.update(static_cast<int>(firstFrame));
+        if (capture_interrupted())
+            return STOPPED;
     }
-    int written = 0;
     ArenaWatch arena{"vigil-capture"};
     for (int64_t i = firstFrame;; ++i) {
+        if (capture_interrupted())
+            return STOPPED;
         double T = virtual_frame_time(i, options.fps);
         if (options.to >= 0 && T >= options.to)
             break;
@@ -391,23 +418,45 @@ int run_capture(const CaptureOptions& options)
                 sheet.add(rgb, WIDTH, height, T, i);
             if (!options.framesDir.empty() &&
                 !write_png(frame_name(options.framesDir, "frame", static_cast<int>(i), 6), rgb, WIDTH, height))
-                return 1;
+                return failure();
             if (video.is_open() && !video.write_frame(rgb, grabber.bytes()))
-                return 1;
+                return failure();
             ++written;
         }
         progress.update(static_cast<int>(i + 1));
         arena_watch_frame(arena);
     }
     arena_watch_report(arena);
+    if (capture_interrupted())
+        return STOPPED;
     if (sheet.wanted() && !sheet.write(static_cast<double>(lastFrame) / options.fps))
-        return 1;
+        return failure();
     bool wroteVideo = video.is_open();
     if (wroteVideo && !video.close())
-        return 1;
+        return failure();
     if (!options.framesDir.empty() || wroteVideo)
         std::fprintf(stderr, "vigil-capture: wrote %d frames\n", written);
     if (options.bench)
         print_bench(bench);
     return 0;
+}
+
+} // namespace
+
+int run_capture(const CaptureOptions& options)
+{
+    int written = 0;
+    int status = capture(options, written);
+    if (status != STOPPED)
+        return status;
+    // The shell's convention for a program a signal ended: 128 + its number.
+    int sig = capture_interrupted();
+    if (!options.framesDir.empty() && written > 0)
+        std::fprintf(stderr,
+                     "vigil-capture: interrupted by %s; nothing more was written (the %d whole frames before stay "
+                     "in %s)\n",
+                     capture_signal_name(sig), written, options.framesDir.c_str());
+    else
+        std::fprintf(stderr, "vigil-capture: interrupted by %s; nothing more was written\n", capture_signal_name(sig));
+    return 128 + sig;
 }

@@ -1,8 +1,8 @@
 // vigil-capture's entry point: command line and working directory.
 #include "effects/registration.h"
 #include "tools/capture/capture.h"
+#include "tools/capture/interrupt.h"
 
-#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -40,8 +40,12 @@ int main(int argc, char** argv)
         std::fputs(USAGE, stdout);
         return 0;
     }
-    // A dying ffmpeg must give a message, not kill the capture.
-    std::signal(SIGPIPE, SIG_IGN);
+    // SIGINT, SIGTERM and SIGHUP stop the capture cleanly; SIGPIPE is
+    // ignored, so a dying ffmpeg gives a message, not a silent death. SDL
+    // must leave these handlers alone: its own only queue a quit event,
+    // which the capture never reads.
+    capture_signals_install();
+    setenv("SDL_NO_SIGNAL_HANDLERS", "1", 1);
     // The demo's init routines may open the music: keep it silent here.
     setenv("SDL_AUDIODRIVER", "dummy", 1);
     if (!options.dir.empty()) {

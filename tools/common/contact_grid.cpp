@@ -153,8 +153,9 @@ bool write_grid_png(const std::string& png_path, const std::string& header, cons
         error = "cairo could not draw the sheet";
         return false;
     }
-    if (!write_png_file(png_path, rgb.data(), W, H, 3)) {
-        error = "cannot write " + png_path;
+    std::string reason;
+    if (!write_png_file(png_path, rgb.data(), W, H, 3, false, &reason)) {
+        error = "cannot write " + png_path + ": " + reason;
         return false;
     }
     return true;

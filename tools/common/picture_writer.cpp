@@ -2,12 +2,14 @@
 // byte vectors. See picture_writer.h.
 #include "tools/common/picture_writer.h"
 
+#include <cerrno>
 #include <csetjmp>
 #include <cstddef>
 #include <cstdio> // jpeglib.h needs FILE and size_t declared first
 #include <cstring>
-#include <fstream>
-#include <iterator>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <gif_lib.h>
 #include <jpeglib.h>
@@ -355,34 +357,122 @@ bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int
     return true;
 }
 
-bool write_png_file(const char* path, const uint8_t* pixels, int width, int height, int channels, bool fast)
+bool write_png_file(const char* path, const uint8_t* pixels, int width, int height, int channels, bool fast,
+                    std::string* error)
 {
     png_image image;
-    if (!describe_png(image, pixels, width, height, channels))
+    if (!describe_png(image, pixels, width, height, channels)) {
+        if (error)
+            *error = "not a picture a PNG can hold";
         return false;
+    }
     if (fast)
         image.flags |= PNG_IMAGE_FLAG_FAST;
     bool ok = png_image_write_to_file(&image, path, 0, pixels, 0, nullptr) != 0;
+    // On failure libpng leaves its reason (the system's, for a file that
+    // cannot be made or written) in the message.
+    if (!ok && error)
+        *error = image.message[0] ? image.message : "libpng could not write it";
     png_image_free(&image);
     return ok;
 }
 
-bool write_file(const std::string& path, const std::vector<uint8_t>& bytes)
+namespace {
+
+void set_error(std::string* error, const std::string& reason)
 {
-    std::FILE* file = std::fopen(path.c_str(), "wb");
-    if (!file)
-        return false;
-    bool ok = bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    if (std::fclose(file) != 0)
-        ok = false;
-    return ok;
+    if (error)
+        *error = reason;
 }
 
-bool read_file(const std::string& path, std::vector<uint8_t>& bytes)
+// What a file that is neither regular nor a directory is.
+const char* special_kind(mode_t mode)
 {
-    std::ifstream in(path, std::ios::binary);
-    if (!in)
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "a special file";
+}
+
+} // namespace
+
+bool write_file(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error)
+{
+    // O_NONBLOCK: a FIFO without a reader is refused (ENXIO) instead of
+    // waited on; it is cleared again for the writes.
+    int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666);
+    if (fd < 0) {
+        set_error(error, errno == ENXIO ? std::string("a FIFO that nothing reads") : std::strerror(errno));
         return false;
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-    return !in.bad();
+    }
+    fcntl(fd, F_SETFL, fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    struct stat status{};
+    const bool regular = fstat(fd, &status) == 0 && S_ISREG(status.st_mode);
+    const uint8_t* p = bytes.data();
+    size_t left = bytes.size();
+    int failed = 0;
+    while (left > 0 && !failed) {
+        ssize_t n = ::write(fd, p, left);
+        if (n > 0) {
+            p += n;
+            left -= static_cast<size_t>(n);
+        } else if (n == 0 || errno != EINTR) {
+            failed = n == 0 ? EIO : errno;
+        }
+    }
+    if (::close(fd) != 0 && !failed && errno != EINTR)
+        failed = errno;
+    if (failed) {
+        set_error(error, std::strerror(failed));
+        if (regular)
+            ::unlink(path.c_str());
+        return false;
+    }
+    return true;
+}
+
+bool read_file(const std::string& path, std::vector<uint8_t>& bytes, std::string* error)
+{
+    bytes.clear();
+    // O_NONBLOCK: opening a FIFO must not wait for a writer; a FIFO is
+    // refused below all the same.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
+    if (fd < 0) {
+        set_error(error, std::strerror(errno));
+        return false;
+    }
+    struct stat status{};
+    if (fstat(fd, &status) != 0) {
+        set_error(error, std::strerror(errno));
+        ::close(fd);
+        return false;
+    }
+    if (!S_ISREG(status.st_mode)) {
+        set_error(error, S_ISDIR(status.st_mode) ? std::string(std::strerror(EISDIR))
+                                                 : std::string("not a regular file but ") + special_kind(status.st_mode));
+        ::close(fd);
+        return false;
+    }
+    bytes.reserve(static_cast<size_t>(status.st_size));
+    uint8_t buffer[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, buffer, sizeof buffer);
+        if (n > 0) {
+            bytes.insert(bytes.end(), buffer, buffer + n);
+        } else if (n == 0) {
+            break;
+        } else if (errno != EINTR) {
+            set_error(error, std::strerror(errno));
+            bytes.clear();
+            ::close(fd);
+            return false;
+        }
+    }
+    ::close(fd);
+    return true;
 }

@@ -57,17 +57,26 @@ bool encode_png(std::vector<uint8_t>& out, const uint8_t* pixels, int width, int
 // Writes a PNG file straight from the pixels. libpng's working memory comes
 // from the C heap, so a tool can write many frames without growing the arena.
 // `fast` compresses less for several times the speed (files about a quarter
-// larger): for frames written by the hundred.
-bool write_png_file(const char* path, const uint8_t* pixels, int width, int height, int channels, bool fast = false);
+// larger): for frames written by the hundred. On failure libpng removes what
+// it wrote, and `error` (when given) gets the reason ("Is a directory").
+bool write_png_file(const char* path, const uint8_t* pixels, int width, int height, int channels, bool fast = false,
+                    std::string* error = nullptr);
 inline bool write_png_file(const std::string& path, const uint8_t* pixels, int width, int height, int channels,
-                           bool fast = false)
+                           bool fast = false, std::string* error = nullptr)
 {
-    return write_png_file(path.c_str(), pixels, width, height, channels, fast);
+    return write_png_file(path.c_str(), pixels, width, height, channels, fast, error);
 }
 
-// Writes `bytes` to `path`, replacing the file; false if any step fails.
-bool write_file(const std::string& path, const std::vector<uint8_t>& bytes);
+// Writes `bytes` to `path`, replacing the file; false if any step fails, with
+// the system's reason in `error` when given ("Is a directory", "No such file
+// or directory"). Devices such as /dev/null are written to as they are; a
+// FIFO only when a reader has it open (never waiting for one). A regular
+// file left half-written is removed.
+bool write_file(const std::string& path, const std::vector<uint8_t>& bytes, std::string* error = nullptr);
 
-// Reads the whole file at `path` into `bytes`; false if it cannot be opened
-// or read.
-bool read_file(const std::string& path, std::vector<uint8_t>& bytes);
+// Reads the whole regular file at `path` into `bytes`. False, with the
+// reason in `error` when given, when it cannot be opened or read ("Permission
+// denied"), or is a directory ("Is a directory") or no regular file (a FIFO,
+// a device, a socket: "not a regular file but a FIFO"). Never waits for a
+// writer of a FIFO.
+bool read_file(const std::string& path, std::vector<uint8_t>& bytes, std::string* error = nullptr);
