@@ -25,7 +25,8 @@ const char* const USAGE =
     "       vigil-assets pack extract PACK NAME OUT      one entry, found as the demo finds it\n"
     "       vigil-assets pack build OUT NAME=FILE...     a new pack of those files\n"
     "       vigil-assets model info FILE [NAME]          an MS3D model (bare, or NAME in a pack)\n"
-    "       vigil-assets list                            the files embedded in the demo\n";
+    "       vigil-assets list                            the files embedded in the demo\n"
+    "       vigil-assets --help                          this text\n";
 
 int usage(const char* problem)
 {
