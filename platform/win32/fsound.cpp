@@ -95,6 +95,17 @@ bool convert_all(HACMSTREAM acm, const uint8_t* data, size_t length, size_t stre
         report("the codec refuses its buffers");
         return false;
     }
+    // One call with the end flag is not the end: the codec may leave part of
+    // the last chunk untaken, and may hold back decoded output for want of
+    // room in `dest`. That room was sized from the first frame's bit rate,
+    // which a variable-bit-rate stream's later, smaller frames undercut, so
+    // the codec can be holding most of the stream by then. The end conversion
+    // is repeated until a call neither takes input nor gives output. Bounded:
+    // once the PCM the stream's frames hold is in, nothing more is wanted,
+    // and a codec that keeps giving a little at a time is stopped after
+    // enough calls for all of it, a full buffer or one frame each.
+    const size_t maxEndCalls = streamBytes / destSize + SOURCE_CHUNK / SMALLEST_FRAME + 17;
+    size_t endCalls = 0;
     size_t position = 0;
     DWORD pending = 0; // bytes at the start of `source` the codec has not taken yet
     bool first = true;
@@ -109,8 +120,12 @@ bool convert_all(HACMSTREAM acm, const uint8_t* data, size_t length, size_t stre
                       (first ? ACM_STREAMCONVERTF_START : 0);
         first = false;
         if (acmStreamConvert(acm, &header, flags) != 0) {
-            report("the codec stops in the stream");
-            ok = false;
+            // A codec that refuses a further end call (an empty source, say)
+            // has nothing more to give: what it gave so far stands.
+            if (endCalls == 0) {
+                report("the codec stops in the stream");
+                ok = false;
+            }
             break;
         }
         if (!pcm->append(dest, header.cbDstLengthUsed)) {
@@ -119,45 +134,19 @@ bool convert_all(HACMSTREAM acm, const uint8_t* data, size_t length, size_t stre
             break;
         }
         pending = header.cbSrcLength - header.cbSrcLengthUsed;
-        if (last)
-            break;
-        if (pending == SOURCE_CHUNK) {
+        if (last) {
+            if (pcm->size >= streamBytes || (header.cbSrcLengthUsed == 0 && header.cbDstLengthUsed == 0))
+                break;
+            if (++endCalls == maxEndCalls) {
+                report("the codec does not stop giving output at the end of the stream; the rest is left out");
+                break;
+            }
+        } else if (pending == SOURCE_CHUNK) {
             report("the codec takes nothing from the stream");
             ok = false;
             break;
         }
         std::memmove(source, source + header.cbSrcLengthUsed, pending);
-    }
-    // One call with the end flag is not the end: the codec may leave part of
-    // the last chunk untaken, and may hold back decoded output for want of
-    // room in `dest`. That room was sized from the first frame's bit rate,
-    // which a variable-bit-rate stream's later, smaller frames undercut, so
-    // the codec can be holding most of the stream by now. The end conversion
-    // is repeated until a call neither takes input nor gives output. Bounded:
-    // once the PCM the stream's frames hold is in, nothing more is wanted,
-    // and a codec that keeps giving a little at a time is stopped after
-    // enough calls for all of it, a full buffer or one frame each.
-    const size_t maxRounds = streamBytes / destSize + SOURCE_CHUNK / SMALLEST_FRAME + 16;
-    for (size_t round = 0; ok && pcm->size < streamBytes; ++round) {
-        if (header.cbSrcLengthUsed == 0 && header.cbDstLengthUsed == 0)
-            break;
-        if (round == maxRounds) {
-            report("the codec does not stop giving output at the end of the stream; the rest is left out");
-            break;
-        }
-        std::memmove(source, source + header.cbSrcLengthUsed, pending);
-        header.cbSrcLength = pending;
-        header.cbDstLength = destSize;
-        // A codec that refuses a further end call (an empty source, say) has
-        // nothing more to give: what it gave so far stands.
-        if (acmStreamConvert(acm, &header, ACM_STREAMCONVERTF_END) != 0)
-            break;
-        if (!pcm->append(dest, header.cbDstLengthUsed)) {
-            report("no memory for the decoded music");
-            ok = false;
-            break;
-        }
-        pending = header.cbSrcLength - header.cbSrcLengthUsed;
     }
     header.cbSrcLength = SOURCE_CHUNK;
     header.cbDstLength = destSize;
