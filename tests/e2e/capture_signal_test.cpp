@@ -232,6 +232,23 @@ public:
         return std::string("killed by ") + strsignal(WTERMSIG(status));
     }
     bool exited_with(int code) const { return ended && WIFEXITED(status) && WEXITSTATUS(status) == code; }
+    // "ended after S s with <how>", the start of every failure message.
+    std::string ended_after(double seconds) const
+    {
+        std::string text = "ended after ";
+        return text.append(std::to_string(seconds)).append(" s with ").append(how_it_ended());
+    }
+    // What every capture stopped by SIGINT or SIGTERM shows: the status
+    // 128 + the signal's number, the end within the deadline, and the line
+    // that names the signal. `summary` goes with each failure.
+    void expect_stopped_by(int sig, double seconds, const std::string& summary) const
+    {
+        EXPECT_TRUE(exited_with(128 + sig)) << summary;
+        EXPECT_LT(seconds, STOP_SECONDS) << summary;
+        std::string line = "interrupted by ";
+        line.append(sig == SIGINT ? "SIGINT" : "SIGTERM").append("; nothing more was written");
+        EXPECT_NE(output.find(line), std::string::npos) << summary;
+    }
 
     pid_t pid = -1;
     std::string output;
@@ -307,15 +324,13 @@ TEST(CaptureSignals, SigtermDuringVideoEndsAtOnceAndLeavesNothing)
     const double seconds = run.stop_with(SIGTERM);
     const size_t filesLeft = count_files(tmpDir);
     const std::string left = OrphanCatcher::left();
-    const std::string summary = "ended after " + std::to_string(seconds) + " s with " + run.how_it_ended() + "; " +
-                                std::to_string(filesLeft) + " files left in TMPDIR; ffmpeg was pid " +
-                                OrphanCatcher::pids(ffmpeg) + "\n" + run.output;
-    EXPECT_TRUE(run.exited_with(143)) << summary;
-    EXPECT_LT(seconds, STOP_SECONDS) << summary;
+    const std::string summary = run.ended_after(seconds) + "; " + std::to_string(filesLeft) +
+                                " files left in TMPDIR; ffmpeg was pid " + OrphanCatcher::pids(ffmpeg) + "\n" +
+                                run.output;
+    run.expect_stopped_by(SIGTERM, seconds, summary);
     EXPECT_EQ(filesLeft, 0u) << summary;
     EXPECT_EQ(left, "") << summary;
     EXPECT_FALSE(fs::exists("out.mp4")) << "the unfinished video stays\n" << summary;
-    EXPECT_NE(run.output.find("interrupted by SIGTERM; nothing more was written"), std::string::npos) << summary;
 }
 
 // SIGINT (Ctrl-C) while frames are written: exit 130 at once; the
@@ -333,11 +348,8 @@ TEST(CaptureSignals, SigintDuringFramesEndsAtOnce)
         << run.output;
 
     const double seconds = run.stop_with(SIGINT);
-    const std::string summary = "ended after " + std::to_string(seconds) + " s with " + run.how_it_ended() + "\n" +
-                                run.output;
-    EXPECT_TRUE(run.exited_with(130)) << summary;
-    EXPECT_LT(seconds, STOP_SECONDS) << summary;
-    EXPECT_NE(run.output.find("interrupted by SIGINT; nothing more was written"), std::string::npos) << summary;
+    const std::string summary = run.ended_after(seconds) + "\n" + run.output;
+    run.expect_stopped_by(SIGINT, seconds, summary);
     size_t frames = 0;
     for (const fs::directory_entry& entry : fs::directory_iterator("out")) {
         ++frames;
@@ -362,11 +374,8 @@ TEST(CaptureSignals, SigintDuringContactSheetEndsAtOnce)
         << run.output;
 
     const double seconds = run.stop_with(SIGINT);
-    const std::string summary = "ended after " + std::to_string(seconds) + " s with " + run.how_it_ended() + "\n" +
-                                run.output;
-    EXPECT_TRUE(run.exited_with(130)) << summary;
-    EXPECT_LT(seconds, STOP_SECONDS) << summary;
-    EXPECT_NE(run.output.find("interrupted by SIGINT; nothing more was written"), std::string::npos) << summary;
+    const std::string summary = run.ended_after(seconds) + "\n" + run.output;
+    run.expect_stopped_by(SIGINT, seconds, summary);
     EXPECT_FALSE(fs::exists("sheet.png")) << summary;
 }
 
@@ -404,11 +413,9 @@ TEST(CaptureSignals, WaitsOnFfmpegEndAtOnce)
 
         const double seconds = run.stop_with(SIGTERM);
         const std::string left = OrphanCatcher::left();
-        const std::string summary = std::string(c.what) + ": ended after " + std::to_string(seconds) + " s with " +
-                                    run.how_it_ended() + "; " + std::to_string(count_files("tmp")) +
-                                    " files left in TMPDIR\n" + run.output;
-        EXPECT_TRUE(run.exited_with(143)) << summary;
-        EXPECT_LT(seconds, STOP_SECONDS) << summary;
+        const std::string summary = std::string(c.what) + ": " + run.ended_after(seconds) + "; " +
+                                    std::to_string(count_files("tmp")) + " files left in TMPDIR\n" + run.output;
+        run.expect_stopped_by(SIGTERM, seconds, summary);
         EXPECT_EQ(left, "") << summary;
         EXPECT_EQ(count_files("tmp"), 0u) << summary;
     }
